@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds everything and runs every test: the full
+# build (display tests under Xvfb), then the display-free tests again with
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup.sh"
+
+echo "== build and test (build/)"
+BUILD_DIR=$root/build "$root/scripts/build.sh"
+(cd "$root/build" && ctest --output-on-failure -j 2)
+
+echo "== sanitizer build and test (build-asan/)"
+BUILD_DIR=$root/build-asan "$root/scripts/build.sh" -DBRINDLE_GUI=OFF -DBRINDLE_SANITIZE=ON \
+  -DCMAKE_BUILD_TYPE=Debug
+(cd "$root/build-asan" && ctest --output-on-failure -j 2)
