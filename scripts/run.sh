@@ -5,4 +5,4 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
 BUILD_DIR=$root/build "$root/scripts/build.sh"
-exec "$root/build/app/brindle" "$@"
+exec "$root/build/bin/brindle" "$@"

@@ -1,0 +1,67 @@
+#pragma once
+// The main window's logic: its state, start-up, the port rule, the halftone
+// level and the close sequence. It talks to the platform only through
+// IMainHost, so every handler runs without a display.
+#include <cstdint>
+#include <string>
+
+#include "app/MainHost.h"
+#include "app/PortSettings.h"
+
+namespace brindle {
+
+class CMainDlg {
+ public:
+  // `settingsDir` is the directory that holds files.ini and nvupload.ini
+  // (the executable's directory in the real program).
+  CMainDlg(IMainHost& host, std::string settingsDir);
+
+  // Start-up, before the window becomes visible. Returns true.
+  bool OnInitDialog();
+  void InitControls();
+
+  void OnPortSelChange();
+  void EnableOperationControls(bool enable);
+  int GetBaudCode();
+  void UpdateHalftoneLevel();
+  // The two counters below the logo list and the size texts below the preview.
+  void UpdateCounters(int count, int totalBytes);
+  void UpdateSizeTexts(int width, int height);
+
+  // "Exit" sends the close request; the close request saves both settings
+  // files and ends the dialog.
+  void OnExit();
+  void OnClose();
+  // Enter and Esc end the dialog at once without writing anything.
+  void OnEnterKey();
+  void OnEscapeKey();
+
+  // The "Port Setting" choices at this moment.
+  PortSettings ReadPortSettings();
+
+  // State, readable by the window layer and tests.
+  int logoCount() const { return logoCount_; }
+  int halftoneMode() const { return halftoneMode_; }
+  std::int16_t level() const { return level_; }
+  const std::string& previewPath() const { return previewPath_; }
+  int totalSize() const { return totalSize_; }
+  std::int16_t printSizeIndex() const { return printSizeIndex_; }
+  int rangeMode() const { return rangeMode_; }
+  const std::string& settingsDir() const { return settingsDir_; }
+
+ private:
+  IMainHost& host_;
+  std::string settingsDir_;
+
+  int logoCount_ = 0;
+  int halftoneMode_ = 0;
+  std::int16_t level_ = 0;
+  std::string previewPath_;
+  int lastDrawnWidth_ = 0;
+  int lastDrawnHeight_ = 0;
+  std::int16_t printSizeIndex_ = 0;
+  int rangeMode_ = 0;
+  int totalSize_ = 0;
+};
+
+}  // namespace brindle

@@ -1,0 +1,67 @@
+#pragma once
+// Everything the main window's logic needs of the platform's controls.
+// The wxWidgets window implements it; tests implement it with a fake that
+// records every call. Controls are addressed by their ids (res/ControlIds.h).
+#include <string>
+
+#include "port/MessageBox.h"
+
+namespace brindle {
+
+class IMainHost : public IMessageBox {
+ public:
+  // Drop-down lists. ListSelected gives -1 when nothing is selected;
+  // ListText gives the empty text for an index that does not exist.
+  virtual void ListAppend(int id, const std::string& text) = 0;
+  virtual void ListSelect(int id, int index) = 0;
+  virtual int ListSelected(int id) = 0;
+  virtual std::string ListText(int id, int index) = 0;
+
+  // Any control.
+  virtual void Enable(int id, bool enable) = 0;
+
+  // Edit fields and read-only texts.
+  virtual void SetText(int id, const std::string& text) = 0;
+  virtual std::string GetText(int id) = 0;
+  virtual void SetReadOnly(int id, bool readOnly) = 0;
+
+  // Radio buttons: mark as selected.
+  virtual void Check(int id) = 0;
+
+  // The logo list view (report mode, single selection, left-aligned columns).
+  virtual void ViewSetFullRowSelect() = 0;
+  virtual void ViewInsertColumn(int column, const std::string& heading, int widthPixels) = 0;
+  virtual void ViewInsertRow(int row, const std::string& column0) = 0;
+  virtual void ViewSetCell(int row, int column, const std::string& text) = 0;
+  // Deleting all rows also clears the selection mark.
+  virtual void ViewDeleteAll() = 0;
+  // The row that last received the selection, -1 when none.
+  virtual int ViewSelectionMark() = 0;
+
+  // The level slider.
+  virtual void SliderSetRange(int minimum, int maximum) = 0;
+  virtual void SliderSetPos(int position) = 0;
+  virtual int SliderPos() = 0;
+  virtual int SliderMax() = 0;
+
+  // The window itself.
+  virtual void SetIcons() = 0;
+  // Sends the window its own close request (which runs OnClose).
+  virtual void RequestClose() = 0;
+  // Ends the modal dialog with the given result; the window closes.
+  virtual void EndDialog(int result) = 0;
+
+  // The splash picture shown during start-up: show runs its fade-in and
+  // returns when it is fully shown; hide fades it out and destroys it.
+  virtual void ShowSplash() = 0;
+  virtual void HideSplash() = 0;
+
+  // A blocking wait on the user-interface thread.
+  virtual void Wait(int ms) = 0;
+};
+
+// Results of EndDialog.
+inline constexpr int kDialogOk = 1;
+inline constexpr int kDialogCancel = 2;
+
+}  // namespace brindle

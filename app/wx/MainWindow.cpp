@@ -1,0 +1,194 @@
+#include "app/wx/MainWindow.h"
+
+#include <wx/button.h>
+#include <wx/choice.h>
+#include <wx/listctrl.h>
+#include <wx/msgdlg.h>
+#include <wx/radiobut.h>
+#include <wx/slider.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+#include <wx/utils.h>
+
+#include "app/wx/AppIcon.h"
+#include "app/wx/ControlFactory.h"
+#include "res/ControlIds.h"
+#include "res/DialogTemplate.h"
+
+namespace brindle {
+
+MainWindow::MainWindow(wxWindow* parent, const std::string& settingsDir) {
+  const DialogTemplate& t = MainDialogTemplate();
+  Create(parent, wxID_ANY, wxString::FromUTF8(t.caption.data(), t.caption.size()),
+         wxDefaultPosition, wxDefaultSize, wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX);
+  SetFont(wxFont(9, wxFONTFAMILY_SWISS, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL, false,
+                 "DejaVu Sans"));
+  CreateControls(this, t);
+  SetClientSize(Px(t.width), Px(t.height));
+  // Enter and Esc are handled here, not by buttons with standard ids.
+  SetEscapeId(wxID_NONE);
+  SetAffirmativeId(wxID_NONE);
+  logic_ = std::make_unique<CMainDlg>(*this, settingsDir);
+  BindEvents();
+}
+
+MainWindow::~MainWindow() = default;
+
+int MainWindow::RunModal() {
+  logic_->OnInitDialog();
+  Centre();
+  return ShowModal();
+}
+
+void MainWindow::BindEvents() {
+  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { logic_->OnExit(); }, id::kExit);
+  Bind(wxEVT_CHOICE, [this](wxCommandEvent&) { logic_->OnPortSelChange(); }, id::kPortList);
+  Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { logic_->OnClose(); });
+  Bind(wxEVT_CHAR_HOOK, &MainWindow::OnCharHook, this);
+  Bind(wxEVT_LIST_ITEM_SELECTED,
+       [this](wxListEvent& e) {
+         selectionMark_ = static_cast<int>(e.GetIndex());
+         e.Skip();
+       },
+       id::kLogoList);
+}
+
+// Esc always ends the dialog; Enter ends it unless a push button has the
+// focus (then the button is pressed as usual).
+void MainWindow::OnCharHook(wxKeyEvent& event) {
+  const int key = event.GetKeyCode();
+  if (key == WXK_ESCAPE) {
+    logic_->OnEscapeKey();
+    return;
+  }
+  if (key == WXK_RETURN || key == WXK_NUMPAD_ENTER) {
+    if (!wxDynamicCast(FindFocus(), wxButton)) {
+      logic_->OnEnterKey();
+      return;
+    }
+  }
+  event.Skip();
+}
+
+wxWindow* MainWindow::Control(int id) const { return FindWindow(id); }
+
+wxListCtrl* MainWindow::ListView() const {
+  return static_cast<wxListCtrl*>(FindWindow(id::kLogoList));
+}
+
+wxSlider* MainWindow::Slider() const { return static_cast<wxSlider*>(FindWindow(id::kLevelSlider)); }
+
+void MainWindow::ListAppend(int id, const std::string& text) {
+  if (auto* c = wxDynamicCast(Control(id), wxChoice)) c->Append(wxString::FromUTF8(text));
+}
+
+void MainWindow::ListSelect(int id, int index) {
+  auto* c = wxDynamicCast(Control(id), wxChoice);
+  if (!c) return;
+  c->SetSelection(index >= 0 && index < static_cast<int>(c->GetCount()) ? index : wxNOT_FOUND);
+}
+
+int MainWindow::ListSelected(int id) {
+  auto* c = wxDynamicCast(Control(id), wxChoice);
+  return c ? c->GetSelection() : -1;
+}
+
+std::string MainWindow::ListText(int id, int index) {
+  auto* c = wxDynamicCast(Control(id), wxChoice);
+  if (!c || index < 0 || index >= static_cast<int>(c->GetCount())) return "";
+  return c->GetString(index).utf8_string();
+}
+
+void MainWindow::Enable(int id, bool enable) {
+  if (wxWindow* w = Control(id)) w->Enable(enable);
+}
+
+void MainWindow::SetText(int id, const std::string& text) {
+  wxWindow* w = Control(id);
+  if (auto* t = wxDynamicCast(w, wxTextCtrl)) {
+    t->ChangeValue(wxString::FromUTF8(text));
+  } else if (auto* s = wxDynamicCast(w, wxStaticText)) {
+    s->SetLabelText(wxString::FromUTF8(text));
+  }
+}
+
+std::string MainWindow::GetText(int id) {
+  wxWindow* w = Control(id);
+  if (auto* t = wxDynamicCast(w, wxTextCtrl)) return t->GetValue().utf8_string();
+  if (auto* s = wxDynamicCast(w, wxStaticText)) return s->GetLabelText().utf8_string();
+  return "";
+}
+
+void MainWindow::SetReadOnly(int id, bool readOnly) {
+  if (auto* t = wxDynamicCast(Control(id), wxTextCtrl)) t->SetEditable(!readOnly);
+}
+
+void MainWindow::Check(int id) {
+  if (auto* r = wxDynamicCast(Control(id), wxRadioButton)) r->SetValue(true);
+}
+
+void MainWindow::ViewSetFullRowSelect() {
+  // A report-mode wxListCtrl always selects whole rows.
+}
+
+void MainWindow::ViewInsertColumn(int column, const std::string& heading, int widthPixels) {
+  ListView()->InsertColumn(column, wxString::FromUTF8(heading), wxLIST_FORMAT_LEFT, widthPixels);
+}
+
+void MainWindow::ViewInsertRow(int row, const std::string& column0) {
+  ListView()->InsertItem(row, wxString::FromUTF8(column0));
+}
+
+void MainWindow::ViewSetCell(int row, int column, const std::string& text) {
+  ListView()->SetItem(row, column, wxString::FromUTF8(text));
+}
+
+void MainWindow::ViewDeleteAll() {
+  ListView()->DeleteAllItems();
+  selectionMark_ = -1;
+}
+
+int MainWindow::ViewSelectionMark() { return selectionMark_; }
+
+void MainWindow::SliderSetRange(int minimum, int maximum) { Slider()->SetRange(minimum, maximum); }
+void MainWindow::SliderSetPos(int position) { Slider()->SetValue(position); }
+int MainWindow::SliderPos() { return Slider()->GetValue(); }
+int MainWindow::SliderMax() { return Slider()->GetMax(); }
+
+void MainWindow::SetIcons() { wxDialog::SetIcons(AppIconBundle()); }
+
+void MainWindow::RequestClose() { Close(); }
+
+void MainWindow::EndDialog(int result) {
+  const int code = result == kDialogOk ? wxID_OK : wxID_CANCEL;
+  if (IsModal()) {
+    EndModal(code);
+  } else {
+    Hide();
+  }
+}
+
+void MainWindow::ShowSplash() {}
+void MainWindow::HideSplash() {}
+
+void MainWindow::Wait(int ms) { wxMilliSleep(ms); }
+
+MsgAnswer MainWindow::Show(const std::string& text, const std::string& caption,
+                           MsgButtons buttons, MsgIcon icon) {
+  long style = buttons == MsgButtons::YesNo ? wxYES_NO : wxOK;
+  switch (icon) {
+    case MsgIcon::Question: style |= wxICON_QUESTION; break;
+    case MsgIcon::Stop: style |= wxICON_ERROR; break;
+    case MsgIcon::Exclamation: style |= wxICON_EXCLAMATION; break;
+    case MsgIcon::Information: style |= wxICON_INFORMATION; break;
+    case MsgIcon::None: break;
+  }
+  wxMessageDialog box(this, wxString::FromUTF8(text), wxString::FromUTF8(caption), style);
+  switch (box.ShowModal()) {
+    case wxID_YES: return MsgAnswer::Yes;
+    case wxID_NO: return MsgAnswer::No;
+    default: return MsgAnswer::Ok;
+  }
+}
+
+}  // namespace brindle
