@@ -1,0 +1,118 @@
+#pragma once
+// Parallel and USB printer transport: a printer on "LPT1", "LPT2" (the lp
+// devices) or the first usable USB printer (usb/lp0 ... usb/lp15), all
+// under the device directory.
+//
+// `syncIo` selects one of two write styles, as handed to each operation:
+// 1, plain synchronous writes; 0, the "overlapped" style, where the timed
+// and chunked writes pace the data in 64-byte pieces. Both styles report a
+// failed write as 0. No write waits longer than its documented bound:
+// kPrinterWriteLimitMs for a whole WritePort, kPendingPieceLimitMs for one
+// 64-byte piece.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "port/Clock.h"
+#include "port/DeviceDirectory.h"
+#include "port/Port.h"
+#include "port/UniqueFd.h"
+
+namespace brindle {
+
+inline constexpr std::size_t kPieceBytes = 64;       // piece of a timed or chunked write
+inline constexpr int kPiecePauseMs = 20;             // pause after a piece
+inline constexpr int kPendingPollMs = 10;            // poll interval of a pending piece
+inline constexpr int kPendingPieceLimitMs = 5000;    // a piece pending longer is cancelled
+inline constexpr int kTimedRunBudgetMs = 5000;       // one run of a timed write
+inline constexpr int kPrinterWriteLimitMs = 100000;  // a whole WritePort
+inline constexpr int kUsbPrinterCount = 16;          // usb/lp0 ... usb/lp15
+inline constexpr int kPrinterReadIntervalMs = 10;
+inline constexpr int kPrinterReadTotalMs = 100;
+
+class PrinterPort final : public IPort {
+ public:
+  explicit PrinterPort(IClock& clock = SystemClock::Instance(),
+                       DeviceDirectory devices = DeviceDirectory::FromEnvironment());
+  ~PrinterPort() override;
+  PrinterPort(const PrinterPort&) = delete;
+  PrinterPort& operator=(const PrinterPort&) = delete;
+
+  // Opens the parallel port `portName` ("LPTn" → <dir>/lp<n-1>)
+  // exclusively and purges it. `syncIo` is kept as the write style of the
+  // IPort operations. Returns 0 open, -1 not opened (LastError says why).
+  int OpenParallelPort(const std::string& portName, int syncIo);
+
+  // Finding USB printers needs no library on this system: loading always
+  // succeeds (1) and freeing returns 1. The state is kept so that the job
+  // runner can keep its bookkeeping.
+  int LoadSetupApi();
+  int FreeSetupApi();
+  bool SetupApiLoaded() const { return setupApiLoaded_; }
+
+  // Looks for a USB printer: <dir>/usb/lp0 ... lp15 in number order; the
+  // first that opens exclusively wins and is closed again at once. Writes
+  // the lines "_SetupDiGetClassDevs start" and "_SetupDiGetClassDevs end"
+  // to standard error. Returns 1 with the device path in `path`, or 0 when
+  // none is present or every one is busy.
+  int FindUsbPrinter(std::string& path);
+
+  // Closes the device held (if any), then finds and opens the first usable
+  // USB printer with write style 0. Returns 0 open, -1 none usable.
+  int OpenUsbPrinter();
+
+  // One write of `length` bytes, bounded by kPrinterWriteLimitMs. Returns
+  // 1 when all bytes were written, 0 otherwise, in both styles.
+  int WritePort(const std::uint8_t* data, std::size_t length, int syncIo);
+
+  // syncIo 1: as WritePort. syncIo 0: the bytes go out in runs of pieces
+  // of at most 64 bytes with a 20 ms pause after every piece but the last.
+  // A piece the device does not take at once is polled every 10 ms and
+  // cancelled after 5000 ms (what it had written stays written). A run
+  // ends after 5000 ms; a new run continues with the bytes left unless a
+  // piece of the run failed, which makes the write return 0 at the run's
+  // end (the run keeps issuing the following pieces until then).
+  int WritePortTimed(const std::uint8_t* data, std::size_t length, int syncIo);
+
+  // Pieces of at most 64 bytes with a 20 ms pause after each piece, the
+  // last one too. A piece waits as in WritePortTimed; the first piece that
+  // fails ends the write with 0 and nothing after it is sent. Returns 1
+  // when every piece was written.
+  int WritePortChunked(const std::uint8_t* data, std::size_t length);
+
+  // Reads at most `size` bytes, ending 10 ms after the last byte or 100 ms
+  // after the call. syncIo 0 first asks how many bytes are waiting and
+  // returns 0 without reading when none are or the device cannot tell (as
+  // printer drivers cannot). Returns the count read, 0 when nothing.
+  int ReadPort(std::uint8_t* buffer, std::size_t size, int syncIo);
+
+  // The write style given to the last open.
+  int SyncIo() const { return syncIo_; }
+
+  // IPort, in the style of the last open: Write is WritePort, WriteTimed
+  // is WritePortTimed, WriteChunked is WritePortChunked, Read is ReadPort.
+  int Write(const std::uint8_t* data, std::size_t length) override;
+  int WriteTimed(const std::uint8_t* data, std::size_t length) override;
+  int WriteChunked(const std::uint8_t* data, std::size_t length) override;
+  int Read(std::uint8_t* buffer, std::size_t size) override;
+  void Close() override;
+  bool IsOpen() const override { return fd_.Valid(); }
+  PortError LastError() const override { return error_; }
+
+ private:
+  struct Piece {
+    std::size_t written;
+    bool ok;
+  };
+  Piece WritePiece(const std::uint8_t* data, std::size_t length);
+  int Fail(int err, int result);
+
+  IClock& clock_;
+  DeviceDirectory devices_;
+  UniqueFd fd_;
+  int syncIo_ = 0;
+  bool setupApiLoaded_ = false;
+  PortError error_;
+};
+
+}  // namespace brindle

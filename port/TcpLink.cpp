@@ -1,0 +1,155 @@
+#include "port/TcpLink.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <cctype>
+#include <cerrno>
+
+#include "port/PosixIo.h"
+
+namespace brindle {
+
+std::uint16_t ParseTcpPortNumber(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  // Only the low 16 bits are kept, so the digits are summed modulo 2^16.
+  std::uint32_t value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = (value * 10 + static_cast<std::uint32_t>(text[i] - '0')) & 0xFFFFu;
+  }
+  if (negative) value = (0x10000u - value) & 0xFFFFu;
+  return static_cast<std::uint16_t>(value);
+}
+
+TcpLink::TcpLink(IMessageBox& messages, IClock& clock, ISocketStack& stack)
+    : messages_(messages), clock_(clock), stack_(stack) {}
+
+TcpLink::~TcpLink() { Close(); }
+
+int TcpLink::Fail(int err, int result) {
+  error_.code = err;
+  return result;
+}
+
+void TcpLink::Tell(const std::string& text) {
+  messages_.Show(text, kTcpMessageCaption, MsgButtons::Ok, MsgIcon::Exclamation);
+}
+
+void TcpLink::Close() {
+  socket_.Reset();
+  if (stackStarted_) {
+    stack_.Cleanup();
+    stackStarted_ = false;
+  }
+}
+
+int TcpLink::ConnectTcp(const std::string& ipText, const std::string& portText) {
+  Close();
+  const std::uint16_t port = ParseTcpPortNumber(portText);
+  error_ = {0, ipText + ":" + std::to_string(port)};
+
+  std::uint16_t granted = 0;
+  if (stack_.Startup(kSocketVersion, &granted) != 0) {
+    Tell("Unable to start TCP/IP stack");
+    return Fail(stack_.LastError(), -1);
+  }
+  if (granted != kSocketVersion) {
+    Tell("wrong version of protocol stack, need 2.0");
+    if (stack_.Cleanup() != 0) Tell("WSACleanup, error " + std::to_string(stack_.LastError()));
+    return Fail(EPROTONOSUPPORT, -1);
+  }
+  stackStarted_ = true;
+
+  socket_.Reset(stack_.CreateStreamSocket());
+  if (!socket_) {
+    int err = errno;
+    Tell("Create socket error");
+    Close();
+    return Fail(err, -1);
+  }
+
+  address_ = {};
+  address_.sin_family = AF_INET;
+  address_.sin_port = htons(port);
+  address_.sin_addr.s_addr = ::inet_addr(ipText.c_str());
+  if (ConnectSocket() != 0) {
+    Close();
+    // Built by concatenation, so that a long address text is never cut.
+    Tell("Fail to Connection to POSPrinter(IP=" + ipText + " Port=" + std::to_string(port) + ")");
+    return -1;
+  }
+  return 0;
+}
+
+int TcpLink::ConnectSocket() {
+  // A text that is not a dotted address gives INADDR_NONE; no connect is
+  // tried, so nothing goes to the broadcast address.
+  if (address_.sin_addr.s_addr == INADDR_NONE) return Fail(EDESTADDRREQ, -1);
+  // The socket is non-blocking from here on: the connect and every send
+  // and receive wait through poll() with their own bounds.
+  int fd = socket_.Get();
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+  if (::connect(fd, reinterpret_cast<const sockaddr*>(&address_), sizeof address_) == 0) return 0;
+  if (errno != EINPROGRESS) return Fail(errno, -1);
+  int err = 0;
+  posixio::WaitResult w =
+      posixio::WaitFor(fd, POLLOUT, clock_.NowMs() + kConnectLimitMs, clock_, &err);
+  if (w == posixio::WaitResult::TimedOut) return Fail(ETIMEDOUT, -1);
+  if (w == posixio::WaitResult::Failed) return Fail(err, -1);
+  socklen_t len = sizeof err;
+  if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0) return Fail(errno, -1);
+  return err == 0 ? 0 : Fail(err, -1);
+}
+
+int TcpLink::SendTcp(const std::uint8_t* data, std::size_t length) {
+  if (!socket_) return Fail(ENOTCONN, 0);
+  std::size_t done = 0;
+  while (done < length) {
+    // MSG_NOSIGNAL: a peer that has gone away is an error result, not a
+    // signal that ends the program.
+    ssize_t n = ::send(socket_.Get(), data + done, length - done, MSG_NOSIGNAL);
+    if (n > 0) {
+      done += static_cast<std::size_t>(n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno != EAGAIN) return Fail(errno, 0);
+    // The stall bound restarts whenever the printer takes some data.
+    int err = 0;
+    posixio::WaitResult w =
+        posixio::WaitFor(socket_.Get(), POLLOUT, clock_.NowMs() + kSendStallLimitMs, clock_, &err);
+    if (w == posixio::WaitResult::TimedOut) return Fail(ETIMEDOUT, 0);
+    if (w == posixio::WaitResult::Failed) return Fail(err, 0);
+  }
+  return 1;
+}
+
+int TcpLink::ReceiveTcp(std::uint8_t* buffer, std::size_t size) {
+  if (!socket_) return Fail(ENOTCONN, -1);
+  const std::int64_t deadline = clock_.NowMs() + kReceiveLimitMs;
+  for (;;) {
+    int err = 0;
+    posixio::WaitResult w = posixio::WaitFor(socket_.Get(), POLLIN, deadline, clock_, &err);
+    if (w == posixio::WaitResult::TimedOut) return Fail(ETIMEDOUT, -1);
+    if (w == posixio::WaitResult::Failed) return Fail(err, -1);
+    ssize_t n = ::recv(socket_.Get(), buffer, size, 0);
+    if (n >= 0) return static_cast<int>(n);
+    if (errno != EINTR && errno != EAGAIN) return Fail(errno, -1);
+  }
+}
+
+int TcpLink::Write(const std::uint8_t* data, std::size_t length) { return SendTcp(data, length); }
+int TcpLink::WriteTimed(const std::uint8_t* data, std::size_t length) {
+  return SendTcp(data, length);
+}
+int TcpLink::WriteChunked(const std::uint8_t* data, std::size_t length) {
+  return SendTcp(data, length);
+}
+int TcpLink::Read(std::uint8_t* buffer, std::size_t size) { return ReceiveTcp(buffer, size); }
+
+}  // namespace brindle

@@ -1,0 +1,37 @@
+#pragma once
+// Sole owner of one POSIX file descriptor: closes it when destroyed or
+// reset, so no path through the transports can leak a device or socket.
+#include <unistd.h>
+
+#include <utility>
+
+namespace brindle {
+
+class UniqueFd {
+ public:
+  UniqueFd() = default;
+  explicit UniqueFd(int fd) : fd_(fd) {}
+  UniqueFd(const UniqueFd&) = delete;
+  UniqueFd& operator=(const UniqueFd&) = delete;
+  UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  UniqueFd& operator=(UniqueFd&& other) noexcept {
+    if (this != &other) Reset(std::exchange(other.fd_, -1));
+    return *this;
+  }
+  ~UniqueFd() { Reset(); }
+
+  int Get() const { return fd_; }
+  bool Valid() const { return fd_ >= 0; }
+  explicit operator bool() const { return Valid(); }
+
+  // Closes the descriptor held (if any) and takes ownership of `fd`.
+  void Reset(int fd = -1) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = fd;
+  }
+
+ private:
+  int fd_ = -1;
+};
+
+}  // namespace brindle
