@@ -1,0 +1,156 @@
+// The splash picture's decoder and the compiled-in picture itself.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <vector>
+
+#include "splash/RegionRuns.h"
+#include "splash/SplashBmp.h"
+#include "splash/SplashFlags.h"
+#include "splash/SplashResource.h"
+
+namespace brindle {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A 2 x 2 24-bit BMP written out by hand: file header, BITMAPINFOHEADER, then
+// the bottom row first, each row 6 bytes of BGR and 2 bytes of padding.
+// Top row: red, green; bottom row: blue, white.
+const Bytes kTwoByTwo = {
+    'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,              // file header
+    40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 1, 0, 24, 0,           // size, w, h, planes, bpp
+    0, 0, 0, 0, 16, 0, 0, 0, 0x13, 0x0B, 0, 0, 0x13, 0x0B, 0, 0,  // BI_RGB, image size, dpi
+    0, 0, 0, 0, 0, 0, 0, 0,                                     // colours used, important
+    255, 0, 0, 255, 255, 255, 0, 0,                             // bottom: blue, white
+    0, 0, 255, 0, 255, 0, 0, 0,                                 // top: red, green
+};
+const Bytes kTwoByTwoRgb = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255};
+
+Bytes With(Bytes b, std::size_t at, std::initializer_list<std::uint8_t> values) {
+  for (std::uint8_t v : values) {
+    b[at++] = v;
+  }
+  return b;
+}
+
+TEST(SplashBmp, DecodesBottomUpAndTopDownRows) {
+  const std::optional<RgbImage> up = DecodeBmp24(kTwoByTwo.data(), kTwoByTwo.size());
+  ASSERT_TRUE(up);
+  EXPECT_EQ(up->width, 2);
+  EXPECT_EQ(up->height, 2);
+  EXPECT_EQ(up->pixels, kTwoByTwoRgb);
+
+  // Height -2: the same stored rows now read top row first.
+  const Bytes topDown = With(kTwoByTwo, 22, {0xFE, 0xFF, 0xFF, 0xFF});
+  const std::optional<RgbImage> down = DecodeBmp24(topDown.data(), topDown.size());
+  ASSERT_TRUE(down);
+  const Bytes flipped = {0, 0, 255, 255, 255, 255, 255, 0, 0, 0, 255, 0};
+  EXPECT_EQ(down->pixels, flipped);
+}
+
+TEST(SplashBmp, RefusesWhatItDoesNotUnderstand) {
+  struct Case {
+    const char* name;
+    Bytes bytes;
+  };
+  const std::vector<Case> cases = {
+      {"wrong magic", With(kTwoByTwo, 0, {'B', 'A'})},
+      {"32 bits per pixel", With(kTwoByTwo, 28, {32})},
+      {"8 bits per pixel", With(kTwoByTwo, 28, {8})},
+      {"RLE compression", With(kTwoByTwo, 30, {1})},
+      {"bit-field compression", With(kTwoByTwo, 30, {3})},
+      {"two planes", With(kTwoByTwo, 26, {2})},
+      {"zero width", With(kTwoByTwo, 18, {0})},
+      {"negative width", With(kTwoByTwo, 18, {0xFE, 0xFF, 0xFF, 0xFF})},
+      {"zero height", With(kTwoByTwo, 22, {0})},
+      {"most negative height", With(kTwoByTwo, 22, {0, 0, 0, 0x80})},
+      {"width over the cap", With(kTwoByTwo, 18, {0x01, 0x20, 0, 0})},
+      {"huge height", With(kTwoByTwo, 22, {0xFF, 0xFF, 0xFF, 0x7F})},
+      {"core header (12 bytes)", With(kTwoByTwo, 14, {12})},
+      {"pixels inside the header", With(kTwoByTwo, 10, {53})},
+      {"pixel offset past the end", With(kTwoByTwo, 10, {71})},
+      {"pixel offset far past the end", With(kTwoByTwo, 10, {0xFF, 0xFF, 0xFF, 0xFF})},
+      {"header larger than the file", With(kTwoByTwo, 14, {0xFF, 0xFF, 0xFF, 0xFF})},
+      {"last row short by its padding", Bytes(kTwoByTwo.begin(), kTwoByTwo.end() - 1)},
+      {"header only", Bytes(kTwoByTwo.begin(), kTwoByTwo.begin() + 54)},
+      {"empty", Bytes{}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_FALSE(DecodeBmp24(c.bytes.data(), c.bytes.size())) << c.name;
+  }
+  EXPECT_FALSE(DecodeBmp24(nullptr, 70));
+}
+
+TEST(SplashBmp, EveryTruncationIsRefusedAndDamageIsSafe) {
+  for (std::size_t n = 0; n < kTwoByTwo.size(); ++n) {
+    // A copy of exactly n bytes, so the sanitizers see any read past it.
+    const Bytes prefix(kTwoByTwo.begin(), kTwoByTwo.begin() + static_cast<long>(n));
+    EXPECT_FALSE(DecodeBmp24(prefix.data(), prefix.size())) << n << " bytes";
+  }
+  // Random damage to the headers and sizes must never read out of bounds;
+  // whatever decodes must be consistent with its dimensions.
+  std::mt19937 rng(99);
+  for (int trial = 0; trial < 20000; ++trial) {
+    Bytes b = kTwoByTwo;
+    b.resize(b.size() + rng() % 40, 0x5A);
+    for (int k = 1 + static_cast<int>(rng() % 4); k > 0; --k) {
+      b[rng() % 54] = static_cast<std::uint8_t>(rng());
+    }
+    const Bytes exact = b;
+    if (const std::optional<RgbImage> img = DecodeBmp24(exact.data(), exact.size())) {
+      ASSERT_EQ(img->pixels.size(), std::size_t(img->width) * std::size_t(img->height) * 3);
+      ASSERT_LE(std::size_t(img->width) * img->height * 3, exact.size());
+    }
+  }
+}
+
+Bytes ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(SplashPicture, CompiledInPictureIsTheCommittedBmp) {
+  const Bytes file = ReadFile(std::string(BRINDLE_SOURCE_DIR) + "/res/splash/splash134.bmp");
+  const std::span<const std::uint8_t> embedded = BitmapResourceBytes(SplashBitmapId);
+  ASSERT_EQ(embedded.size(), 54u + 644u * 213u * 3u);
+  EXPECT_TRUE(std::equal(embedded.begin(), embedded.end(), file.begin(), file.end()));
+  EXPECT_TRUE(BitmapResourceBytes(133).empty());
+  EXPECT_TRUE(BitmapResourceBytes(0).empty());
+  EXPECT_FALSE(LoadBitmapResource(128));
+}
+
+TEST(SplashPicture, PictureIsShapedByTheKeyColour) {
+  const std::optional<RgbImage> picture = LoadBitmapResource(SplashBitmapId);
+  ASSERT_TRUE(picture);
+  ASSERT_EQ(picture->width, 644);
+  ASSERT_EQ(picture->height, 213);
+  EXPECT_EQ(BitmapResourceBytes(SplashBitmapId)[28], 24) << "stored at 24 bits per pixel";
+
+  const Rgb magenta{255, 0, 255};
+  const RgbView view = picture->View();
+  for (const auto& [x, y] : {std::pair{0, 0}, {643, 0}, {0, 212}, {643, 212}}) {
+    EXPECT_EQ(view.At(x, y), magenta) << "corner " << x << "," << y;
+  }
+  EXPECT_FALSE(view.At(322, 106) == magenta) << "the centre is part of the picture";
+
+  // Not a plain rectangle: fewer pixels than the full area, and some rows
+  // are broken into several runs (the gap between printer and ticket, and
+  // the ticket's sprocket holes).
+  const std::vector<RowRun> runs = RegionRunsFromPixels(view, magenta);
+  long covered = 0;
+  int mostRunsInARow = 0;
+  std::vector<int> perRow(213, 0);
+  for (const RowRun& r : runs) {
+    covered += r.width;
+    mostRunsInARow = std::max(mostRunsInARow, ++perRow[static_cast<std::size_t>(r.y)]);
+  }
+  EXPECT_GT(covered, 644L * 213 / 2);
+  EXPECT_LT(covered, 644L * 213 * 9 / 10);
+  EXPECT_GE(mostRunsInARow, 10);
+}
+
+}  // namespace
+}  // namespace brindle
