@@ -1,0 +1,320 @@
+#include "tools/printer/Decoder.h"
+
+#include <utility>
+
+namespace brindle::printer {
+namespace {
+
+constexpr std::uint8_t kLf = 0x0A, kCr = 0x0D, kEsc = 0x1B, kFs = 0x1C, kGs = 0x1D;
+
+std::string HexBytes(const std::vector<std::uint8_t>& bytes) {
+  static const char digits[] = "0123456789ABCDEF";
+  std::string out;
+  for (std::uint8_t b : bytes) {
+    if (!out.empty()) out += ' ';
+    out += digits[b >> 4];
+    out += digits[b & 15];
+  }
+  return out;
+}
+
+}  // namespace
+
+void Decoder::Feed(const std::uint8_t* bytes, std::size_t size, std::vector<Command>& out) {
+  for (std::size_t i = 0; i < size; ++i) Step(bytes[i], offset_++, out);
+}
+
+void Decoder::Step(std::uint8_t byte, std::uint64_t offset, std::vector<Command>& out) {
+  switch (state_) {
+    case State::Header:
+      if (pending_.empty()) pendingOffset_ = offset;
+      pending_.push_back(byte);
+      ProcessPending(out);
+      break;
+    case State::Data:
+      StepData(byte, out);
+      break;
+    case State::NvBlockHeader:
+      StepNvHeader(byte, out);
+      break;
+    case State::NvBlockData:
+      StepNvData(byte, out);
+      break;
+  }
+}
+
+// Decides what the collected header bytes are. An Invalid verdict always
+// concerns the first byte only: it is skipped as unknown and the rest is
+// looked at again, since a real command may start at the next byte.
+Decoder::Classified Decoder::Classify(const std::vector<std::uint8_t>& p) {
+  auto complete = [](Op op, std::size_t header, std::size_t data = 0) {
+    return Classified{Verdict::Complete, op, header, data};
+  };
+  auto needMore = [](Op op) { return Classified{Verdict::NeedMore, op, 0, 0}; };
+  const Classified invalid{};
+  const std::size_t n = p.size();
+
+  if (p[0] == kLf) return complete(Op::LineFeed, 1);
+  if (p[0] == kCr) return complete(Op::CarriageReturn, 1);
+  if (p[0] != kEsc && p[0] != kFs && p[0] != kGs) return invalid;
+  if (n < 2) return needMore(Op::Unknown);
+
+  if (p[0] == kEsc) {
+    switch (p[1]) {
+      case 0x40: return complete(Op::Initialize, 2);
+      case 0x6D: return complete(Op::Cut, 2);
+      case 0x6F: return n < 3 ? needMore(Op::DotMode) : complete(Op::DotMode, 3);
+      case 0x2A: {  // ESC * m nL nH: 8-dot modes carry n bytes, 24-dot modes 3n
+        if (n < 3) return needMore(Op::BitImage);
+        const int m = p[2];
+        if (m != 0 && m != 1 && m != 32 && m != 33) return invalid;
+        if (n < 5) return needMore(Op::BitImage);
+        const std::size_t columns = p[3] + 256u * p[4];
+        return complete(Op::BitImage, 5, m >= 32 ? 3 * columns : columns);
+      }
+      case 0x58: {  // ESC X * j, normally followed by ESC * m nL nH
+        if (n < 3) return needMore(Op::BandPrefix);
+        if (p[2] != 0x2A) return invalid;
+        if (n < 5) return needMore(Op::BandPrefix);
+        if (p[4] != kEsc) return complete(Op::BandPrefix, 4);
+        if (n < 6) return needMore(Op::BandPrefix);
+        if (p[5] != 0x2A) return complete(Op::BandPrefix, 4);
+        if (n < 7) return needMore(Op::DotBand);
+        const int m = p[6];
+        if (m != 0 && m != 1 && m != 32 && m != 33) return complete(Op::BandPrefix, 4);
+        if (n < 9) return needMore(Op::DotBand);
+        const std::size_t columns = p[7] + 256u * p[8];
+        return complete(Op::DotBand, 9, m >= 32 ? 3 * columns : columns);
+      }
+      default: return invalid;
+    }
+  }
+  if (p[0] == kFs) {
+    switch (p[1]) {
+      case 0x71: return n < 3 ? needMore(Op::DefineNv) : complete(Op::DefineNv, 3);
+      case 0x70: return n < 4 ? needMore(Op::PrintNv) : complete(Op::PrintNv, 4);
+      case 0x65: return complete(Op::EraseNv, 2);
+      default: return invalid;
+    }
+  }
+  switch (p[1]) {  // GS
+    case 0x49: return n < 3 ? needMore(Op::RequestId) : complete(Op::RequestId, 3);
+    case 0x56: {  // GS V m (0, 1, 48, 49) or GS V m n (65, 66)
+      if (n < 3) return needMore(Op::Cut);
+      const int m = p[2];
+      if (m == 0 || m == 1 || m == 48 || m == 49) return complete(Op::Cut, 3);
+      if (m != 65 && m != 66) return invalid;
+      return n < 4 ? needMore(Op::Cut) : complete(Op::Cut, 4);
+    }
+    default: return invalid;
+  }
+}
+
+const char* Decoder::Mnemonic(Op op, const std::vector<std::uint8_t>& header) {
+  switch (op) {
+    case Op::Initialize: return "ESC @";
+    case Op::DefineNv: return "FS q";
+    case Op::PrintNv: return "FS p";
+    case Op::EraseNv: return "FS e";
+    case Op::Cut: return header[0] == kEsc ? "ESC m" : "GS V";
+    case Op::RequestId: return "GS I";
+    case Op::DotMode: return "ESC o";
+    case Op::DotBand: return "ESC X *";
+    case Op::BandPrefix: return "ESC X *";
+    case Op::BitImage: return "ESC *";
+    case Op::CarriageReturn: return "CR";
+    case Op::LineFeed: return "LF";
+    case Op::Unknown: break;
+  }
+  return header[0] == kEsc ? "ESC" : header[0] == kFs ? "FS" : "GS";
+}
+
+void Decoder::ProcessPending(std::vector<Command>& out) {
+  while (!pending_.empty()) {
+    const Classified c = Classify(pending_);
+    if (c.verdict == Verdict::NeedMore) return;
+    if (c.verdict == Verdict::Invalid) {
+      AddUnknown(pending_.front(), pendingOffset_);
+      pending_.erase(pending_.begin());
+      ++pendingOffset_;
+      continue;
+    }
+    // Bytes looked at beyond the header (ESC X * j not followed by a bit
+    // image) belong to whatever comes next and are decoded afresh.
+    std::vector<std::uint8_t> rest(pending_.begin() + static_cast<long>(c.headerLength),
+                                   pending_.end());
+    const std::uint64_t restOffset = pendingOffset_ + c.headerLength;
+    pending_.resize(c.headerLength);
+    FlushUnknown(out);
+    StartCommand(c, out);
+    for (std::size_t i = 0; i < rest.size(); ++i) Step(rest[i], restOffset + i, out);
+    return;
+  }
+}
+
+void Decoder::StartCommand(const Classified& c, std::vector<Command>& out) {
+  const std::vector<std::uint8_t>& h = pending_;
+  current_ = Command{};
+  current_.op = c.op;
+  current_.offset = pendingOffset_;
+  current_.length = c.headerLength;
+  current_.mnemonic = Mnemonic(c.op, h);
+  switch (c.op) {
+    case Op::DefineNv:
+    case Op::RequestId:
+    case Op::DotMode:
+      current_.params = {h[2]};
+      break;
+    case Op::PrintNv:
+      current_.params = {h[2], h[3]};
+      break;
+    case Op::Cut:
+      if (h.size() >= 3) current_.params.push_back(h[2]);
+      if (h.size() >= 4) current_.params.push_back(h[3]);
+      break;
+    case Op::DotBand:
+      current_.params = {h[3], h[6], h[7] + 256 * h[8]};
+      break;
+    case Op::BandPrefix:
+      current_.params = {h[3]};
+      break;
+    case Op::BitImage:
+      current_.params = {h[2], h[3] + 256 * h[4]};
+      break;
+    default:
+      break;
+  }
+  pending_.clear();
+
+  if (c.op == Op::DefineNv) {
+    nvLeft_ = current_.params[0];
+    setBytes_ = 0;
+    blockHeader_.clear();
+    state_ = State::NvBlockHeader;
+    if (nvLeft_ == 0) Emit(out);
+  } else if (c.dataLength > 0) {
+    dataLeft_ = c.dataLength;
+    current_.data.reserve(c.dataLength);
+    state_ = State::Data;
+  } else {
+    Emit(out);
+  }
+}
+
+void Decoder::Emit(std::vector<Command>& out) {
+  out.push_back(std::move(current_));
+  current_ = Command{};
+  state_ = State::Header;
+}
+
+void Decoder::AddUnknown(std::uint8_t byte, std::uint64_t offset) {
+  if (unknown_.length == 0) {
+    unknown_ = Command{};
+    unknown_.op = Op::Unknown;
+    unknown_.offset = offset;
+  }
+  ++unknown_.length;
+  if (unknown_.data.size() < kUnknownShown) unknown_.data.push_back(byte);
+}
+
+void Decoder::FlushUnknown(std::vector<Command>& out) {
+  if (unknown_.length == 0) return;
+  out.push_back(std::move(unknown_));
+  unknown_ = Command{};
+}
+
+void Decoder::StepData(std::uint8_t byte, std::vector<Command>& out) {
+  current_.data.push_back(byte);
+  ++current_.length;
+  if (--dataLeft_ == 0) Emit(out);
+}
+
+void Decoder::StepNvHeader(std::uint8_t byte, std::vector<Command>& out) {
+  blockHeader_.push_back(byte);
+  ++current_.length;
+  if (blockHeader_.size() < 4) return;
+
+  const int x = blockHeader_[0] + 256 * blockHeader_[1];
+  const int y = blockHeader_[2] + 256 * blockHeader_[3];
+  const int index = current_.params[0] - nvLeft_ + 1;
+  image_ = NvImage{x, y, {}};
+  imageBytes_ = static_cast<std::uint64_t>(x) * static_cast<std::uint64_t>(y) * 8;
+  imageReceived_ = 0;
+  setBytes_ += imageBytes_;
+  if (current_.rejected.empty() && (x == 0 || y == 0)) {
+    current_.rejected = "image " + std::to_string(index) + " is empty (" + std::to_string(x * 8) +
+                        "x" + std::to_string(y * 8) + ")";
+  }
+  if (current_.rejected.empty() && setBytes_ > kMaxNvSetBytes) {
+    current_.rejected = "image data above " + std::to_string(kMaxNvSetBytes) + " bytes";
+  }
+  if (!current_.rejected.empty()) {
+    current_.images.clear();  // a rejected set is only counted, not kept
+  } else {
+    image_.bytes.reserve(imageBytes_);
+  }
+  if (imageBytes_ == 0) {
+    FinishNvImage(out);
+  } else {
+    state_ = State::NvBlockData;
+  }
+}
+
+void Decoder::StepNvData(std::uint8_t byte, std::vector<Command>& out) {
+  if (current_.rejected.empty()) image_.bytes.push_back(byte);
+  ++current_.length;
+  if (++imageReceived_ == imageBytes_) FinishNvImage(out);
+}
+
+void Decoder::FinishNvImage(std::vector<Command>& out) {
+  if (current_.rejected.empty()) current_.images.push_back(std::move(image_));
+  image_ = NvImage{};
+  blockHeader_.clear();
+  if (--nvLeft_ == 0) {
+    Emit(out);
+  } else {
+    state_ = State::NvBlockHeader;
+  }
+}
+
+void Decoder::Finish(std::vector<Command>& out) {
+  FlushUnknown(out);
+  const int total = current_.params.empty() ? 0 : current_.params[0];
+  const std::string which = "image " + std::to_string(total - nvLeft_ + 1) + " of " +
+                            std::to_string(total);
+  switch (state_) {
+    case State::Header:
+      if (!pending_.empty()) {
+        const Classified c = Classify(pending_);
+        current_ = Command{};
+        current_.op = c.op;
+        current_.offset = pendingOffset_;
+        current_.length = pending_.size();
+        current_.mnemonic = Mnemonic(c.op, pending_);
+        current_.missing = "cut off after " + HexBytes(pending_);
+      }
+      break;
+    case State::Data:
+      current_.missing = "received " + std::to_string(current_.data.size()) + " of " +
+                         std::to_string(current_.data.size() + dataLeft_) + " data bytes";
+      break;
+    case State::NvBlockHeader:
+      current_.missing = blockHeader_.empty()
+                             ? which + " not sent"
+                             : which + ": header cut off after " + HexBytes(blockHeader_);
+      break;
+    case State::NvBlockData:
+      current_.missing = which + " (" + std::to_string(image_.Width()) + "x" +
+                         std::to_string(image_.Height()) + ") cut off after " +
+                         std::to_string(imageReceived_) + " of " + std::to_string(imageBytes_) +
+                         " bytes";
+      break;
+  }
+  if (state_ != State::Header || !pending_.empty()) {
+    current_.complete = false;
+    out.push_back(std::move(current_));
+  }
+  *this = Decoder{};
+}
+
+}  // namespace brindle::printer

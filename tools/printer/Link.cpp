@@ -1,0 +1,137 @@
+#include "tools/printer/Link.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+namespace brindle::printer {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Reading at `rate` bytes per second: credit grows with time, capped at a
+// twentieth of a second's worth so that an idle host cannot save up a
+// burst faster than the line.
+class Pace {
+ public:
+  explicit Pace(std::uint64_t rate) : rate_(rate), last_(Clock::now()) {}
+  // Bytes that may be read now (0: wait WaitMs() first).
+  std::size_t Allowed() {
+    if (rate_ == 0) return SIZE_MAX;
+    const auto now = Clock::now();
+    const double seconds = std::chrono::duration<double>(now - last_).count();
+    last_ = now;
+    credit_ = std::min(credit_ + seconds * static_cast<double>(rate_),
+                       std::max(1.0, static_cast<double>(rate_) / 20.0));
+    return static_cast<std::size_t>(credit_);
+  }
+  int WaitMs() const {
+    const double missing = 1.0 - credit_;
+    return std::max(1, static_cast<int>(missing * 1000.0 / static_cast<double>(rate_)) + 1);
+  }
+  void Spend(std::size_t bytes) {
+    if (rate_ != 0) credit_ -= static_cast<double>(bytes);
+  }
+
+ private:
+  std::uint64_t rate_;
+  Clock::time_point last_;
+  double credit_ = 0;
+};
+
+// Writes the reply in full, waiting up to two seconds for room.
+bool SendAll(int fd, const std::vector<std::uint8_t>& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n > 0) {
+      done += static_cast<std::size_t>(n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno != EAGAIN) return false;
+    pollfd p{fd, POLLOUT, 0};
+    if (::poll(&p, 1, 2000) <= 0) return false;
+  }
+  return true;
+}
+
+std::string Bytes(std::uint64_t n) { return std::to_string(n) + (n == 1 ? " byte" : " bytes"); }
+
+// A stalled connection reads nothing more; it ends when the host hangs up,
+// another host connects, or the printer is stopped.
+LinkResult Stall(const LinkSpec& link, std::uint64_t total, const StopSignal& stop) {
+  const std::string after = "stalled after " + Bytes(total);
+  for (;;) {
+    pollfd fds[3] = {{stop.fd(), POLLIN, 0},
+                     {link.fd, static_cast<short>(link.pty ? 0 : POLLRDHUP), 0},
+                     {link.listener, POLLIN, 0}};
+    const int count = link.listener >= 0 ? 3 : 2;
+    if (::poll(fds, count, -1) < 0) {
+      if (errno == EINTR) continue;
+      return {LinkEnd::Failed, after + "; poll failed: " + std::strerror(errno)};
+    }
+    if (fds[0].revents) return {LinkEnd::Stopped, after + "; stopped"};
+    if (fds[1].revents & (POLLHUP | POLLERR | POLLRDHUP)) {
+      return {LinkEnd::PeerClosed, after + "; host hung up"};
+    }
+    if (count == 3 && (fds[2].revents & POLLIN)) {
+      return {LinkEnd::GaveWay, after + "; dropped for the next connection"};
+    }
+  }
+}
+
+}  // namespace
+
+LinkResult ServeLink(const LinkSpec& link, Session& session, const Options& options,
+                     const StopSignal& stop) {
+  Pace pace(options.rate);
+  std::uint64_t total = 0;
+  std::uint8_t buffer[4096];
+  for (;;) {
+    if (options.stallAfter > 0 && total >= options.stallAfter) return Stall(link, total, stop);
+
+    std::size_t want = sizeof buffer;
+    if (options.closeAfter > 0) want = std::min<std::uint64_t>(want, options.closeAfter - total);
+    if (options.stallAfter > 0) want = std::min<std::uint64_t>(want, options.stallAfter - total);
+    const std::size_t allowed = pace.Allowed();
+    int timeout = -1;
+    pollfd fds[2] = {{stop.fd(), POLLIN, 0}, {link.fd, POLLIN, 0}};
+    int count = 2;
+    if (allowed == 0) {
+      timeout = pace.WaitMs();
+      count = 1;
+    }
+    want = std::min(want, allowed);
+    const int ready = ::poll(fds, count, timeout);
+    if (ready < 0 && errno != EINTR) {
+      return {LinkEnd::Failed, "poll failed: " + std::string(std::strerror(errno))};
+    }
+    if (fds[0].revents) return {LinkEnd::Stopped, "stopped"};
+    if (count == 1 || ready <= 0) continue;
+
+    const ssize_t n = ::read(link.fd, buffer, want);
+    if (n == 0) return {LinkEnd::PeerClosed, "closed by host"};
+    if (n < 0) {
+      if (errno == EINTR || errno == EAGAIN) continue;
+      if (errno == EIO && link.pty) return {LinkEnd::PeerClosed, "closed by host"};
+      if (errno == ECONNRESET) return {LinkEnd::PeerClosed, "reset by host"};
+      return {LinkEnd::Failed, "read failed: " + std::string(std::strerror(errno))};
+    }
+    pace.Spend(static_cast<std::size_t>(n));
+    total += static_cast<std::uint64_t>(n);
+    const std::vector<std::uint8_t> reply = session.Feed(buffer, static_cast<std::size_t>(n));
+    // A reply the host does not take is lost, as on a real line; the next
+    // read shows whether the host has gone.
+    if (!reply.empty()) SendAll(link.fd, reply);
+    if (options.closeAfter > 0 && total >= options.closeAfter) {
+      return {LinkEnd::Dropped, "dropped after " + Bytes(total)};
+    }
+  }
+}
+
+}  // namespace brindle::printer

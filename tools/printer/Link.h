@@ -1,0 +1,35 @@
+#pragma once
+// The loop that serves one connection, the same for a TCP socket and a
+// pseudo-terminal: read what the host sends (within the fault limits),
+// feed it to the session, send the replies back.
+#include <string>
+
+#include "tools/printer/Options.h"
+#include "tools/printer/Session.h"
+#include "tools/printer/StopSignal.h"
+
+namespace brindle::printer {
+
+enum class LinkEnd {
+  PeerClosed,  // the host closed or reset the connection
+  Dropped,     // --close-after: the printer closed it
+  GaveWay,     // stalled, and another host is waiting to connect
+  Stopped,     // SIGINT or SIGTERM
+  Failed,      // an unexpected read error
+};
+
+struct LinkResult {
+  LinkEnd end = LinkEnd::PeerClosed;
+  std::string text;  // for the summary line
+};
+
+struct LinkSpec {
+  int fd = -1;         // connected socket or pseudo-terminal master, non-blocking
+  bool pty = false;    // a hang-up shows as EIO rather than end-of-file
+  int listener = -1;   // pending connections here end a stall; -1 for none
+};
+
+LinkResult ServeLink(const LinkSpec& link, Session& session, const Options& options,
+                     const StopSignal& stop);
+
+}  // namespace brindle::printer

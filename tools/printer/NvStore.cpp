@@ -1,0 +1,105 @@
+#include "tools/printer/NvStore.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "tools/printer/Decoder.h"
+#include "tools/printer/Files.h"
+#include "tools/printer/Printer.h"
+
+namespace brindle::printer {
+namespace {
+
+std::vector<Command> DecodeAll(const std::vector<std::uint8_t>& bytes) {
+  Decoder decoder;
+  std::vector<Command> commands;
+  decoder.Feed(bytes.data(), bytes.size(), commands);
+  decoder.Finish(commands);
+  return commands;
+}
+
+bool Save(const std::string& path, const std::vector<std::uint8_t>& bytes, bool empty) {
+  if (empty) return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+  return WriteFileAtomic(path, bytes);
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> NvSetCommand(const std::vector<NvImage>& images) {
+  std::vector<std::uint8_t> out{0x1C, 0x71, static_cast<std::uint8_t>(images.size())};
+  for (const NvImage& image : images) {
+    out.push_back(static_cast<std::uint8_t>(image.xUnits & 0xFF));
+    out.push_back(static_cast<std::uint8_t>(image.xUnits >> 8));
+    out.push_back(static_cast<std::uint8_t>(image.yUnits & 0xFF));
+    out.push_back(static_cast<std::uint8_t>(image.yUnits >> 8));
+    out.insert(out.end(), image.bytes.begin(), image.bytes.end());
+  }
+  return out;
+}
+
+std::vector<std::uint8_t> DotLogoCommand(const DotLogo& logo) {
+  std::vector<std::uint8_t> out{0x1B, 0x6F, 0x00};
+  for (std::size_t j = 0; j < logo.bands.size(); ++j) {
+    const std::size_t n = logo.bands[j].size();
+    const std::uint8_t header[] = {0x1B, 0x58, 0x2A, static_cast<std::uint8_t>(j),
+                                   0x1B, 0x2A, 0x01, static_cast<std::uint8_t>(n & 0xFF),
+                                   static_cast<std::uint8_t>(n >> 8)};
+    out.insert(out.end(), std::begin(header), std::end(header));
+    out.insert(out.end(), logo.bands[j].begin(), logo.bands[j].end());
+  }
+  return out;
+}
+
+bool ParseNvSet(const std::vector<std::uint8_t>& bytes, std::vector<NvImage>& images) {
+  const std::vector<Command> commands = DecodeAll(bytes);
+  if (commands.size() != 1) return false;
+  const Command& c = commands[0];
+  if (c.op != Op::DefineNv || !c.complete || !c.rejected.empty() || c.images.empty()) return false;
+  images = c.images;
+  return true;
+}
+
+bool ParseDotLogo(const std::vector<std::uint8_t>& bytes, DotLogo& logo) {
+  const std::vector<Command> commands = DecodeAll(bytes);
+  if (commands.empty() || commands.size() > 257) return false;
+  Printer printer;
+  for (std::size_t i = 0; i < commands.size(); ++i) {
+    const Command& c = commands[i];
+    const bool expected = i == 0 ? c.op == Op::DotMode && c.params[0] == 0
+                                 : c.op == Op::DotBand && c.params[1] == 1;
+    if (!c.complete || !expected) return false;
+    printer.Apply(c);
+  }
+  logo = printer.Logo();
+  return true;
+}
+
+bool NvStore::Load(std::vector<NvImage>& images, DotLogo& logo, std::string& error) const {
+  if (!MakeDirectories(dir_)) {
+    error = "cannot use NV store directory " + dir_;
+    return false;
+  }
+  images.clear();
+  logo = DotLogo{};
+  std::vector<std::uint8_t> bytes;
+  if (ReadFile(NvPath(), bytes) && !ParseNvSet(bytes, images)) {
+    error = NvPath() + " is damaged";
+    return false;
+  }
+  if (ReadFile(LogoPath(), bytes) && !ParseDotLogo(bytes, logo)) {
+    error = LogoPath() + " is damaged";
+    return false;
+  }
+  return true;
+}
+
+bool NvStore::SaveNv(const std::vector<NvImage>& images) const {
+  return Save(NvPath(), NvSetCommand(images), images.empty());
+}
+
+bool NvStore::SaveLogo(const DotLogo& logo) const {
+  return Save(LogoPath(), DotLogoCommand(logo), logo.bands.empty());
+}
+
+}  // namespace brindle::printer
