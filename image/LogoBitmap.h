@@ -1,0 +1,117 @@
+#pragma once
+// LogoBitmap: the working object that turns one BMP logo file into device
+// raster data. It loads the file's stored rows, answers two questions about
+// the file header, converts the picture to black and white in its two
+// working images and packs the dots into `raster`.
+//
+// The object is large (862,208 bytes of buffers): create it on the heap
+// (std::make_unique<LogoBitmap>()). One object may serve several files in
+// turn; every probe and load resets `rasterLength` to 0.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "image/Bmp.h"
+
+namespace brindle {
+
+class LogoBitmap {
+ public:
+  static constexpr std::size_t kRasterBytes = 0x30000;  // 196,608
+  static constexpr int kImageRows = 650;
+  static constexpr int kImageStride = 512;
+  // The largest padded picture the working images can convert.
+  static constexpr int kMaxConvertWidth = 512;
+  static constexpr int kMaxConvertHeight = 648;
+
+  // What the steps use of the loaded picture; `pixels` points into the
+  // picture owned by this object, `rowBytes` x `height` bytes, bottom-up.
+  struct PictureDescription {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::int32_t rowBytes = 0;
+    std::uint16_t planes = 0;
+    std::uint16_t bitsPerPixel = 0;
+    const std::uint8_t* pixels = nullptr;
+  };
+
+  LogoBitmap();
+  virtual ~LogoBitmap();
+  LogoBitmap(const LogoBitmap&) = delete;
+  LogoBitmap& operator=(const LogoBitmap&) = delete;
+
+  // Loading and probes. ProbeHeader gives `needsConversion` (1 when the
+  // pixel data start at offset 54 or the depth is 8 or 4 bits), ProbePalette
+  // gives `paletteWhite` (1 when file bytes 54, 55, 56 are all 0xFF); both
+  // read the first 58 bytes and count missing bytes as 0. LoadBitmapFile
+  // gives 1 on success, 0 on failure (then there is no picture).
+  int ProbeHeader(const std::string& path);
+  int LoadBitmapFile(const std::string& path);
+  int ProbePalette(const std::string& path);
+  // LoadBitmapFile over bytes already in memory.
+  int LoadBitmapData(const std::uint8_t* data, std::size_t size);
+
+  // Conversion steps. The gray steps ignore positions outside the picture;
+  // ThresholdGray and DiffuseError do nothing for a picture beyond the
+  // working images (see FitsWorkImages).
+  void ToGray(int x, int r);
+  void ToGrayAdjusted(int x, int r, std::uint16_t level);
+  void ThresholdGray(std::uint16_t level);
+  void DiffuseError();
+
+  // Packing. The column-order packings return paddedHeight / 8 (bytes per
+  // column), or 0 when there is no picture or the picture is refused: the
+  // converting ones need FitsWorkImages, the direct ones FitsRaster. A
+  // refused picture packs nothing. PackBands returns 1 when it packed and 0
+  // when it packed nothing, for the same reasons.
+  int PackDiffused(int paletteWhite, std::uint16_t level);
+  int PackThreshold(int paletteWhite, std::uint16_t level);
+  int PackDirect(int paletteWhite);
+  int PackBands();
+
+  // The temporary monochrome files "Temp.bmp" (monoImage) and "TempTe.bmp"
+  // (grayImage cut at 128) in the current directory: 255 without picture,
+  // 0 when the file cannot be created or written (or the picture is beyond
+  // the working images), 1 when written.
+  int WritePreviewFile();
+  int WriteAdjustedFile();
+
+  bool HasPicture() const { return picture != nullptr; }
+  // paddedWidth <= 512 and paddedHeight <= 648.
+  bool FitsWorkImages() const;
+  // rasterLength + paddedWidth * paddedHeight / 8 <= 196,608.
+  bool FitsRaster() const;
+
+  // Fields, in the order of the data model.
+  std::array<std::uint8_t, kRasterBytes> raster{};
+  std::array<std::array<std::uint8_t, kImageStride>, kImageRows> grayImage{};
+  std::array<std::array<std::uint8_t, kImageStride>, kImageRows> monoImage{};
+  PictureDescription description;
+  std::unique_ptr<BmpImage> picture;
+  std::int32_t rasterLength = 0;
+  std::int32_t paddedHeight = 0;
+  std::int32_t paddedWidth = 0;
+
+ private:
+  int Probe(const std::string& path, int which);
+  bool InsidePicture(int x, int r) const;
+  void StoreGray(int x, int r, int offset);
+  bool DotAt(int x, int y, int source) const;
+  int PackColumns(int source);
+  int WriteMonoFile(const char* name, bool fromGray);
+};
+
+// Per-level constants of the conversion: the brightness offset of "Error
+// Diffusion" (0 at level 5, else trunc((5 - L) * 5 * 1.27)) and the
+// threshold of "None" (5 * L + 103).
+int BrightnessOffset(std::uint16_t level);
+int ThresholdLevel(std::uint16_t level);
+
+// The two probes over the first bytes of a file (any number of them; bytes
+// beyond `size` count as 0): 0 unless at least 14 bytes start with "BM".
+int ProbeHeaderBytes(const std::uint8_t* data, std::size_t size);
+int ProbePaletteBytes(const std::uint8_t* data, std::size_t size);
+
+}  // namespace brindle

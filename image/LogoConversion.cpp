@@ -1,0 +1,44 @@
+#include "image/LogoConversion.h"
+
+#include <memory>
+
+#include "image/Bmp.h"
+#include "image/TempFiles.h"
+
+namespace brindle {
+
+LogoConversion ConvertLogo(LogoBitmap& logo, const std::string& path, int halftoneMode,
+                           std::uint16_t level) {
+  LogoConversion c;
+  c.needsConversion = logo.ProbeHeader(path);
+  c.loaded = logo.LoadBitmapFile(path);
+  c.paletteWhite = logo.ProbePalette(path);
+  if (c.needsConversion) {
+    const bool diffuse = (halftoneMode & 0xFFFF) != 0;
+    c.columnBytes = diffuse ? logo.PackDiffused(c.paletteWhite, level)
+                            : logo.PackThreshold(c.paletteWhite, level);
+  } else {
+    c.columnBytes = logo.PackDirect(c.paletteWhite);
+  }
+  return c;
+}
+
+std::string MakePreviewFile(const std::string& path, int halftoneMode, std::uint16_t level) {
+  auto logo = std::make_unique<LogoBitmap>();
+  const LogoConversion c = ConvertLogo(*logo, path, halftoneMode, level);
+  if (!c.needsConversion) return path;
+  logo->WritePreviewFile();
+  return TempFilePath(kPreviewFileName);
+}
+
+int QueryBitmapSize(const std::string& path, std::int32_t& bitsPerPixel, std::int32_t& height,
+                    std::int32_t& width) {
+  BmpImage image;
+  if (ReadBmpFile(path, image) != BmpError::None) return -1;
+  bitsPerPixel = image.bitsPerPixel;
+  height = image.height;
+  width = image.width;
+  return 0;
+}
+
+}  // namespace brindle

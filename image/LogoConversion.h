@@ -1,0 +1,39 @@
+#pragma once
+// The conversion a "Thermal" upload and the preview run for one logo file,
+// and the preview conversion itself.
+#include <cstdint>
+#include <string>
+
+#include "image/LogoBitmap.h"
+
+namespace brindle {
+
+struct LogoConversion {
+  int needsConversion = 0;  // ProbeHeader
+  int loaded = 0;           // LoadBitmapFile: 1 when the picture loaded
+  int paletteWhite = 0;     // ProbePalette
+  int columnBytes = 0;      // result of the packing; 0 when nothing was packed
+};
+
+// ProbeHeader, LoadBitmapFile and ProbePalette of `path`, then one packing
+// into `logo.raster` from rasterLength 0: PackDiffused when the file needs
+// conversion and the low 16 bits of `halftoneMode` are nonzero, PackThreshold
+// when it needs conversion otherwise, PackDirect when it does not. After it
+// the raster to send is logo.raster[0 .. logo.rasterLength - 1], and the
+// image is logo.paddedWidth x logo.paddedHeight dots. A file that did not
+// load, or a picture too large to pack, leaves columnBytes and rasterLength 0.
+LogoConversion ConvertLogo(LogoBitmap& logo, const std::string& path, int halftoneMode,
+                           std::uint16_t level);
+
+// Converts the file as a "Thermal" upload would, with its own LogoBitmap,
+// and names the picture to show: for a file that needs conversion "Temp.bmp"
+// in the current directory (rewritten from monoImage), otherwise the path
+// itself. Empty when the current directory cannot be determined.
+std::string MakePreviewFile(const std::string& path, int halftoneMode, std::uint16_t level);
+
+// The bit depth, height and width of a BMP file as loaded: 0 on success,
+// -1 when the file cannot be loaded (the outputs are then unchanged).
+int QueryBitmapSize(const std::string& path, std::int32_t& bitsPerPixel, std::int32_t& height,
+                    std::int32_t& width);
+
+}  // namespace brindle

@@ -1,0 +1,118 @@
+// Monochrome conversion: gray values into grayImage, then black (0) or
+// white (255) into monoImage by a level threshold or by error diffusion.
+#include <algorithm>
+#include <vector>
+
+#include "image/LogoBitmap.h"
+
+namespace brindle {
+namespace {
+
+constexpr int Clamp255(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
+
+// The weighting of the three channels, evaluated in double precision in
+// exactly this order (green and red products first, then blue) and
+// truncated toward zero; other orders round differently at some values.
+int GrayOf(int b, int g, int r) {
+  return static_cast<int>((g * 0.587 + r * 0.299) + b * 0.114);
+}
+
+}  // namespace
+
+int BrightnessOffset(std::uint16_t level) {
+  if (level == 5) return 0;
+  const double offset = (5 - static_cast<int>(level)) * 5 * 1.27;
+  // Offsets beyond +-255 act like +-255 once the sums are clamped.
+  return static_cast<int>(std::clamp(offset, -256.0, 256.0));
+}
+
+int ThresholdLevel(std::uint16_t level) { return 5 * static_cast<int>(level) + 103; }
+
+bool LogoBitmap::InsidePicture(int x, int r) const {
+  return picture != nullptr && x >= 0 && r >= 0 && x < description.width &&
+         r < description.height && x < kImageStride && r < kImageRows;
+}
+
+// Gray value of one pixel with `offset` added to each channel first.
+// Depths 8 and 4 take the stored byte itself (for 4 bits both pixels of it).
+void LogoBitmap::StoreGray(int x, int r, int offset) {
+  if (!InsidePicture(x, r)) return;
+  const std::uint8_t* p = description.pixels +
+                          static_cast<std::size_t>(r) * description.rowBytes +
+                          (static_cast<std::size_t>(x) * description.bitsPerPixel) / 8;
+  int gray = 0;
+  switch (description.bitsPerPixel) {
+    case 8:
+    case 4:
+      gray = offset == 0 ? p[0] : Clamp255(p[0] + offset);
+      break;
+    case 24:
+    case 32:
+      gray = GrayOf(Clamp255(p[0] + offset), Clamp255(p[1] + offset), Clamp255(p[2] + offset));
+      break;
+    default:
+      gray = 0;
+      break;
+  }
+  grayImage[r][x] = static_cast<std::uint8_t>(gray);
+}
+
+void LogoBitmap::ToGray(int x, int r) { StoreGray(x, r, 0); }
+
+void LogoBitmap::ToGrayAdjusted(int x, int r, std::uint16_t level) {
+  StoreGray(x, r, BrightnessOffset(level));
+}
+
+void LogoBitmap::ThresholdGray(std::uint16_t level) {
+  if (!FitsWorkImages()) return;
+  const int t = ThresholdLevel(level);
+  for (int r = 0; r < paddedHeight; ++r) {
+    for (int x = 0; x < paddedWidth; ++x) {
+      monoImage[r][x] = grayImage[r][x] > t ? 255 : 0;
+    }
+  }
+}
+
+// Stucki error diffusion over the padded area, rows in stored order (bottom
+// row first). The work array has row stride W, so error passing the right
+// edge lands on the first columns of the following row; two extra rows take
+// the shares of the last rows.
+void LogoBitmap::DiffuseError() {
+  if (!FitsWorkImages()) return;
+  const int w = paddedWidth;
+  const int h = paddedHeight;
+  std::vector<std::uint8_t> a(static_cast<std::size_t>(h + 4) * (w + 4), 0);
+  for (int r = 0; r < h; ++r) {
+    for (int x = 0; x < w; ++x) {
+      a[static_cast<std::size_t>(r) * w + x] = InsidePicture(x, r) ? grayImage[r][x] : 0;
+    }
+  }
+  static constexpr int kNext1[5] = {2, 4, 8, 4, 2};
+  static constexpr int kNext2[5] = {1, 2, 4, 2, 1};
+  auto spread = [&a](std::size_t at, int weight, int e) {
+    a[at] = static_cast<std::uint8_t>(Clamp255(a[at] + weight * e / 42));
+  };
+  for (int r = 0; r < h; ++r) {
+    for (int x = 0; x < w; ++x) {
+      const std::size_t p = static_cast<std::size_t>(r) * w + x;
+      const int g = a[p];
+      int e = g;
+      if (g > 128) {
+        monoImage[r][x] = 255;
+        e = g - 255;
+      } else {
+        monoImage[r][x] = 0;
+      }
+      if (e == 0) continue;
+      spread(p + 1, 8, e);
+      spread(p + 2, 4, e);
+      for (int k = -2; k <= 2; ++k) {
+        if (x + k < 0) continue;
+        spread(p + w + k, kNext1[k + 2], e);
+        spread(p + 2 * static_cast<std::size_t>(w) + k, kNext2[k + 2], e);
+      }
+    }
+  }
+}
+
+}  // namespace brindle
