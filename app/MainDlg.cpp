@@ -23,8 +23,8 @@ constexpr int kSerialLists[] = {id::kBaudList, id::kBitLengthList, id::kParityLi
 
 }  // namespace
 
-CMainDlg::CMainDlg(IMainHost& host, std::string settingsDir)
-    : host_(host), settingsDir_(std::move(settingsDir)) {}
+CMainDlg::CMainDlg(IMainHost& host, IUploadCtrl& uploadCtrl, std::string settingsDir)
+    : host_(host), uploadCtrl_(uploadCtrl), settingsDir_(std::move(settingsDir)) {}
 
 bool CMainDlg::OnInitDialog() {
   host_.SetIcons();
@@ -54,6 +54,8 @@ bool CMainDlg::OnInitDialog() {
   host_.HideSplash();
 
   InitControls();
+  LoadLogoList();
+  LoadPortSettings();
   return true;
 }
 
@@ -115,7 +117,11 @@ void CMainDlg::UpdateSizeTexts(int width, int height) {
 
 void CMainDlg::OnExit() { host_.RequestClose(); }
 
-void CMainDlg::OnClose() { host_.EndDialog(kDialogCancel); }
+void CMainDlg::OnClose() {
+  SaveLogoList();
+  SavePortSettings();
+  host_.EndDialog(kDialogCancel);
+}
 
 void CMainDlg::OnEnterKey() { host_.EndDialog(kDialogOk); }
 

@@ -4,9 +4,12 @@
 // IMainHost, so every handler runs without a display.
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "app/LogoEntry.h"
 #include "app/MainHost.h"
 #include "app/PortSettings.h"
+#include "device/UploadCtrl.h"
 
 namespace brindle {
 
@@ -14,7 +17,7 @@ class CMainDlg {
  public:
   // `settingsDir` is the directory that holds files.ini and nvupload.ini
   // (the executable's directory in the real program).
-  CMainDlg(IMainHost& host, std::string settingsDir);
+  CMainDlg(IMainHost& host, IUploadCtrl& uploadCtrl, std::string settingsDir);
 
   // Start-up, before the window becomes visible. Returns true.
   bool OnInitDialog();
@@ -36,6 +39,33 @@ class CMainDlg {
   void OnEnterKey();
   void OnEscapeKey();
 
+  // The logo list.
+  void AddLogo(const std::string& name, const std::string& path);
+  void AddLogoRow(const std::string& name, int size);
+  void OnOpenFile();
+  void OpenLogoFile();
+  void OnRemove();
+  void OnReset();
+  void OnListClick();
+  void OnListKeyDown() {}
+  std::string LogoPathList() const { return MakeLogoPathList(logoList_); }
+  const std::vector<LogoEntry>& logoList() const { return logoList_; }
+
+  // The settings files beside the executable.
+  void LoadLogoList();
+  void LoadPortSettings();
+  void SaveLogoList();
+  void SavePortSettings();
+
+  // The preview panel.
+  void ShowPicture(const std::string& path);
+  void RefreshConverted(const std::string& path);
+  void RedrawPreview();
+  void PaintPreview();
+  void OnHalftoneNone();
+  void OnHalftoneDiffusion();
+  void OnLevelReleased();
+
   // The "Port Setting" choices at this moment.
   PortSettings ReadPortSettings();
 
@@ -50,13 +80,17 @@ class CMainDlg {
   const std::string& settingsDir() const { return settingsDir_; }
 
  private:
+  std::string SettingsPath(const char* file) const;
+
   IMainHost& host_;
+  IUploadCtrl& uploadCtrl_;
   std::string settingsDir_;
 
   int logoCount_ = 0;
   int halftoneMode_ = 0;
   std::int16_t level_ = 0;
   std::string previewPath_;
+  std::vector<LogoEntry> logoList_;
   int lastDrawnWidth_ = 0;
   int lastDrawnHeight_ = 0;
   std::int16_t printSizeIndex_ = 0;

@@ -4,9 +4,12 @@
 // records every call. Controls are addressed by their ids (res/ControlIds.h).
 #include <string>
 
+#include "app/PreviewGeometry.h"
 #include "port/MessageBox.h"
 
 namespace brindle {
+
+enum class PreviewSide { Left, Right };
 
 class IMainHost : public IMessageBox {
  public:
@@ -43,6 +46,25 @@ class IMainHost : public IMessageBox {
   virtual void SliderSetPos(int position) = 0;
   virtual int SliderPos() = 0;
   virtual int SliderMax() = 0;
+
+  // The open-file dialog for one bitmap ("Bitmap Images (*.bmp)", matching
+  // *.bmp and *.BMP). False when the user cancels; otherwise the full path
+  // and the file name with its extension.
+  virtual bool ChooseLogoFile(std::string& path, std::string& name) = 0;
+
+  // The preview pictures. PreviewLoad loads a file into a new picture and,
+  // only when that succeeds, replaces the side's picture and its screen
+  // copy. PreviewRefreshDisplays rebuilds both screen copies from the
+  // pictures; InvalidateWindow asks for a repaint without erasing.
+  virtual bool PreviewLoad(PreviewSide side, const std::string& path) = 0;
+  virtual bool PreviewHasPicture(PreviewSide side) = 0;
+  virtual Size PreviewDisplaySize(PreviewSide side) = 0;
+  virtual void PreviewRefreshDisplays() = 0;
+  virtual void InvalidateWindow() = 0;
+  // Only while the window paints: stretch the top-left `source` part of a
+  // side's screen copy onto `target`, and fill with the button-face colour.
+  virtual void PaintStretch(PreviewSide side, Rect target, Size source) = 0;
+  virtual void PaintFill(Rect area) = 0;
 
   // The window itself.
   virtual void SetIcons() = 0;

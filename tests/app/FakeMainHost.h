@@ -69,6 +69,36 @@ class FakeMainHost : public IMainHost {
   int SliderPos() override { return sliderPos; }
   int SliderMax() override { return sliderMax; }
 
+  bool ChooseLogoFile(std::string& path, std::string& name) override {
+    ++fileDialogs;
+    if (chosenFiles.empty()) return false;
+    path = chosenFiles.front();
+    chosenFiles.pop_front();
+    name = path.substr(path.find_last_of('/') + 1);
+    return true;
+  }
+
+  // Pictures "load" when their path is in `pictureSizes`.
+  bool PreviewLoad(PreviewSide side, const std::string& path) override {
+    events.push_back(std::string(side == PreviewSide::Left ? "load-left " : "load-right ") + path);
+    auto it = pictureSizes.find(path);
+    if (it == pictureSizes.end()) return false;
+    picture[static_cast<int>(side)] = path;
+    return true;
+  }
+  bool PreviewHasPicture(PreviewSide side) override {
+    return !picture[static_cast<int>(side)].empty();
+  }
+  Size PreviewDisplaySize(PreviewSide side) override {
+    return pictureSizes[picture[static_cast<int>(side)]];
+  }
+  void PreviewRefreshDisplays() override { events.push_back("refresh-displays"); }
+  void InvalidateWindow() override { events.push_back("invalidate"); }
+  void PaintStretch(PreviewSide side, Rect target, Size source) override {
+    stretches.push_back({side, target, source});
+  }
+  void PaintFill(Rect area) override { fills.push_back(area); }
+
   void SetIcons() override { ++iconsSet; }
   void RequestClose() override { ++closeRequests; }
   void EndDialog(int result) override { endResults.push_back(result); }
@@ -92,6 +122,19 @@ class FakeMainHost : public IMainHost {
     bool operator==(const Column&) const = default;
   };
 
+  struct Stretch {
+    PreviewSide side;
+    Rect target;
+    Size source;
+    bool operator==(const Stretch&) const = default;
+  };
+
+  std::deque<std::string> chosenFiles;
+  int fileDialogs = 0;
+  std::map<std::string, Size> pictureSizes;
+  std::string picture[2];
+  std::vector<Stretch> stretches;
+  std::vector<Rect> fills;
   std::map<int, FakeList> lists;
   std::map<int, bool> enabled;
   std::map<int, std::string> texts;

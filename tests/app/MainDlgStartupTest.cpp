@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/FakeMainHost.h"
+#include "app/FakeUploadCtrl.h"
 #include "app/MainDlg.h"
 #include "res/ControlIds.h"
 
@@ -13,7 +14,8 @@ using test::FakeMainHost;
 
 struct Started {
   FakeMainHost host;
-  CMainDlg dlg{host, "/nonexistent-settings-dir"};
+  test::FakeUploadCtrl ctrl;
+  CMainDlg dlg{host, ctrl, "/nonexistent-settings-dir"};
   Started() { EXPECT_TRUE(dlg.OnInitDialog()); }
 };
 
