@@ -66,6 +66,15 @@ class CMainDlg {
   void OnHalftoneDiffusion();
   void OnLevelReleased();
 
+  // The device operations and the print choices.
+  void OnUpload();
+  void OnErase();
+  void OnPrintout();
+  void OnQuality(int sizeIndex) { printSizeIndex_ = static_cast<std::int16_t>(sizeIndex); }
+  void OnRange(int mode) { rangeMode_ = mode; }
+  // The progress animation, shown after each job has returned.
+  void RunProgress(const std::string& caption, int waitPerStep);
+
   // The "Port Setting" choices at this moment.
   PortSettings ReadPortSettings();
 

@@ -66,6 +66,14 @@ class IMainHost : public IMessageBox {
   virtual void PaintStretch(PreviewSide side, Rect target, Size source) = 0;
   virtual void PaintFill(Rect area) = 0;
 
+  // The progress window (template 133), owned by the main window. Open
+  // creates it hidden, positions it, sets the caption and shows it; Close
+  // sends it the close request, which ends and releases it.
+  virtual void ProgressOpen(const std::string& caption) = 0;
+  virtual void ProgressSetRange(int minimum, int maximum) = 0;
+  virtual void ProgressSetPos(int position) = 0;
+  virtual void ProgressClose() = 0;
+
   // The window itself.
   virtual void SetIcons() = 0;
   // Sends the window its own close request (which runs OnClose).

@@ -99,6 +99,17 @@ class FakeMainHost : public IMainHost {
   }
   void PaintFill(Rect area) override { fills.push_back(area); }
 
+  void ProgressOpen(const std::string& caption) override {
+    events.push_back("progress-open " + caption);
+  }
+  void ProgressSetRange(int minimum, int maximum) override {
+    events.push_back("progress-range " + std::to_string(minimum) + ".." + std::to_string(maximum));
+  }
+  void ProgressSetPos(int position) override {
+    events.push_back("progress-pos " + std::to_string(position));
+  }
+  void ProgressClose() override { events.push_back("progress-close"); }
+
   void SetIcons() override { ++iconsSet; }
   void RequestClose() override { ++closeRequests; }
   void EndDialog(int result) override { endResults.push_back(result); }
