@@ -47,3 +47,9 @@ inline constexpr int kRightPanel = 1041;
 inline constexpr int kStatic = -1;
 
 }  // namespace brindle::id
+
+namespace brindle::id {
+
+inline constexpr int kProgressBar = 1039;
+
+}  // namespace brindle::id

@@ -39,5 +39,6 @@ struct DialogTemplate {
 inline constexpr int kPixelsPerDialogUnit = 2;
 
 const DialogTemplate& MainDialogTemplate();
+const DialogTemplate& ProgressDialogTemplate();
 
 }  // namespace brindle

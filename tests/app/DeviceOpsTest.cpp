@@ -172,3 +172,20 @@ TEST_F(Ops, ProgressAnimationFollowsTheJobWithItsCaptionAndWaits) {
 
 }  // namespace
 }  // namespace brindle
+
+#include "app/ProgressPlacement.h"
+
+namespace brindle {
+namespace {
+
+TEST(ProgressPlacement, HalfTheCornerDifferenceInOwnerClientCoordinates) {
+  // Owner 100..1148 x 50..700 with its client area at (102, 80); a fresh
+  // progress window at 0..584 x 0..90.
+  EXPECT_EQ(ProgressWindowPosition({100, 50, 1148, 700}, {0, 0, 584, 90}, {102, 80}),
+            (Point{102 + 282, 80 + 305}));
+  // Truncation toward zero for negative halves.
+  EXPECT_EQ(ProgressWindowPosition({0, 0, 10, 10}, {0, 0, 13, 15}, {0, 0}), (Point{-1, -2}));
+}
+
+}  // namespace
+}  // namespace brindle
