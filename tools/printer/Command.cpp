@@ -21,6 +21,8 @@ std::string Params(const std::vector<int>& params) {
   return out;
 }
 
+std::string Bytes(std::size_t n) { return std::to_string(n) + (n == 1 ? " byte" : " bytes"); }
+
 std::string Size(int w, int h) { return std::to_string(w) + "x" + std::to_string(h); }
 
 std::string DescribeDefine(const Command& c) {
@@ -48,22 +50,21 @@ std::string Describe(const Command& c) {
         break;
       }
       out = "ESC X * " + std::to_string(c.params[0]) + ", ESC *" +
-            Params({c.params[1], c.params[2]}) + ": " + std::to_string(c.data.size()) + " bytes";
+            Params({c.params[1], c.params[2]}) + ": " + Bytes(c.data.size());
       break;
     case Op::BitImage:
       if (c.params.size() != 2) {
         out = c.mnemonic;
         break;
       }
-      out = c.mnemonic + Params(c.params) + ": " + std::to_string(c.data.size()) + " bytes";
+      out = c.mnemonic + Params(c.params) + ": " + Bytes(c.data.size());
       break;
     case Op::Unknown:
       if (!c.complete) {
         out = c.mnemonic;
         break;
       }
-      out = "unknown " + std::to_string(c.length) + (c.length == 1 ? " byte: " : " bytes: ") +
-            Hex(c.data) + (c.length > c.data.size() ? " ..." : "");
+      out = "unknown " + Bytes(c.length) + ": " + Hex(c.data) + (c.length > c.data.size() ? " ..." : "");
       break;
     default:
       out = c.mnemonic + Params(c.params);

@@ -66,9 +66,10 @@ bool ParseDotLogo(const std::vector<std::uint8_t>& bytes, DotLogo& logo) {
   Printer printer;
   for (std::size_t i = 0; i < commands.size(); ++i) {
     const Command& c = commands[i];
+    if (!c.complete) return false;
     const bool expected = i == 0 ? c.op == Op::DotMode && c.params[0] == 0
                                  : c.op == Op::DotBand && c.params[1] == 1;
-    if (!c.complete || !expected) return false;
+    if (!expected) return false;
     printer.Apply(c);
   }
   logo = printer.Logo();
@@ -95,10 +96,12 @@ bool NvStore::Load(std::vector<NvImage>& images, DotLogo& logo, std::string& err
 }
 
 bool NvStore::SaveNv(const std::vector<NvImage>& images) const {
+  if (!MakeDirectories(dir_)) return false;
   return Save(NvPath(), NvSetCommand(images), images.empty());
 }
 
 bool NvStore::SaveLogo(const DotLogo& logo) const {
+  if (!MakeDirectories(dir_)) return false;
   return Save(LogoPath(), DotLogoCommand(logo), logo.bands.empty());
 }
 

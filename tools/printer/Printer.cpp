@@ -30,7 +30,8 @@ Outcome Printer::Apply(const Command& c) {
     case Op::DefineNv: return DefineNv(c);
     case Op::PrintNv: return PrintNv(c.params[0], c.params[1]);
     case Op::EraseNv: {
-      Outcome o{"erased " + std::to_string(nv_.size()) + " images", {}, !nv_.empty(), false, {}};
+      Outcome o{"erased " + std::to_string(nv_.size()) + (nv_.size() == 1 ? " image" : " images"), {},
+                !nv_.empty(), false, {}};
       nv_.clear();
       return o;
     }
