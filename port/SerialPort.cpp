@@ -1,9 +1,12 @@
 #include "port/SerialPort.h"
 
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 
 #include <cerrno>
+#include <utility>
 
 #include "port/PosixIo.h"
 
@@ -11,38 +14,20 @@ namespace brindle {
 
 namespace {
 
-// Baud codes 3..10 of the port settings and their line rates.
-constexpr speed_t kRates[] = {B1200, B2400, B4800, B9600, B19200, B38400, B57600, B115200};
-
-void ApplyLineSettings(termios& t, int baudCode, int parityIndex) {
-  if (baudCode >= 3 && baudCode <= 10) {
-    cfsetispeed(&t, kRates[baudCode - 3]);
-    cfsetospeed(&t, kRates[baudCode - 3]);
-  }
-  t.c_cflag &= ~(CSIZE | CSTOPB);
-  t.c_cflag |= CS8 | CREAD | CLOCAL | CRTSCTS;
-  // The parity list is ordered NONE, EVEN, ODD.
-  switch (parityIndex) {
-    case 0: t.c_cflag &= ~(PARENB | PARODD | CMSPAR); break;
-    case 1: t.c_cflag = (t.c_cflag & ~(PARODD | CMSPAR)) | PARENB; break;
-    case 2: t.c_cflag = (t.c_cflag & ~CMSPAR) | PARENB | PARODD; break;
-    default: break;
-  }
-  // Binary mode: no input parity checking or marking, no character
-  // translation, no XON/XOFF on output. IXOFF keeps its setting.
-  t.c_iflag &= ~(INPCK | PARMRK | ISTRIP | IGNBRK | BRKINT | INLCR | IGNCR | ICRNL | IXON | IXANY);
-  t.c_oflag &= ~OPOST;
-  t.c_lflag &= ~(ICANON | ECHO | ECHOE | ECHONL | ISIG | IEXTEN);
-  t.c_cc[VMIN] = 0;
-  t.c_cc[VTIME] = 0;
-}
-
 // tcsetattr succeeds when any part of a request was applied, so the
-// settings that matter on the wire are read back and compared.
+// character size, stop bits and rates are read back and compared. Parity
+// is not: pseudo-terminals, which stand in for printers, always clear it.
 bool LineSettingsTook(const termios& wanted, const termios& got) {
-  constexpr tcflag_t kFraming = CSIZE | CSTOPB | PARENB | PARODD;
+  constexpr tcflag_t kFraming = CSIZE | CSTOPB | CREAD;
   return (wanted.c_cflag & kFraming) == (got.c_cflag & kFraming) &&
          cfgetospeed(&wanted) == cfgetospeed(&got) && cfgetispeed(&wanted) == cfgetispeed(&got);
+}
+
+// Unix98 pseudo-terminal client sides have the major numbers 136 to 143.
+bool IsPseudoTerminal(int fd) {
+  struct stat st {};
+  return ::fstat(fd, &st) == 0 && S_ISCHR(st.st_mode) && major(st.st_rdev) >= 136 &&
+         major(st.st_rdev) <= 143;
 }
 
 // DSR output flow control: hold off while the device reports DSR low. A
@@ -54,12 +39,6 @@ bool DsrLow(int fd) {
 }
 
 }  // namespace
-
-int SerialWriteTimeoutPerByteMs(int baudCode) {
-  if (baudCode < 1) baudCode = 3;
-  int ms = 76800 / baudCode;
-  return ms < 1 ? 1 : ms;
-}
 
 SerialPort::SerialPort(IClock& clock, DeviceDirectory devices)
     : clock_(clock), devices_(std::move(devices)) {}
@@ -88,8 +67,14 @@ int SerialPort::OpenSerialPort(const std::string& portName, int baudCode, int, i
   termios wanted{};
   ::tcgetattr(fd_.Get(), &wanted);
   ApplyLineSettings(wanted, baudCode, parityIndex);
+  // The C library reports EINVAL when the device dropped the parity bit;
+  // a pseudo-terminal (standing in for a printer) always does, as it
+  // carries no parity. Everything else must have been taken as asked.
   termios got{};
-  if (::tcsetattr(fd_.Get(), TCSANOW, &wanted) != 0) return Fail(errno, -2);
+  if (::tcsetattr(fd_.Get(), TCSANOW, &wanted) != 0) {
+    int err = errno;
+    if (err != EINVAL || !IsPseudoTerminal(fd_.Get())) return Fail(err, -2);
+  }
   if (::tcgetattr(fd_.Get(), &got) != 0) return Fail(errno, -2);
   if (!LineSettingsTook(wanted, got)) return Fail(EINVAL, -2);
 

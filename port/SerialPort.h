@@ -17,6 +17,7 @@
 #include "port/Clock.h"
 #include "port/DeviceDirectory.h"
 #include "port/Port.h"
+#include "port/SerialSettings.h"
 #include "port/UniqueFd.h"
 
 namespace brindle {
@@ -25,11 +26,6 @@ namespace brindle {
 // 100 ms after it began.
 inline constexpr int kSerialReadIntervalMs = 10;
 inline constexpr int kSerialReadTotalMs = 100;
-
-// Write time-out per byte for a baud code: 76800 / code ms (25600 at code
-// 3, 7680 at code 10), whatever the rate. Codes below 1 take the value of
-// code 3, the slowest rate offered; the result is never below 1 ms.
-int SerialWriteTimeoutPerByteMs(int baudCode);
 
 class SerialPort final : public IPort {
  public:

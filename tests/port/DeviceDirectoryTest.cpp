@@ -1,0 +1,54 @@
+// Port names to device paths, and the device directory's origin.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include "port/DeviceDirectory.h"
+#include "port/Port.h"
+
+namespace brindle {
+namespace {
+
+TEST(DeviceDirectory, MapsPortNamesToDeviceFiles) {
+  const DeviceDirectory dev("/dev");
+  struct Case {
+    const char* name;
+    const char* serial;
+    const char* parallel;
+  };
+  const Case cases[] = {
+      {"COM1", "/dev/ttyS0", ""},   {"COM9", "/dev/ttyS8", ""},  {"COM10", "/dev/ttyS9", ""},
+      {"COM12", "/dev/ttyS11", ""}, {"LPT1", "", "/dev/lp0"},    {"LPT2", "", "/dev/lp1"},
+      {"COM0", "", ""},             {"COM01", "", ""},           {"COM", "", ""},
+      {"COM1x", "", ""},            {"com1", "", ""},            {"COM256", "", ""},
+      {"COM255", "/dev/ttyS254", ""}, {"COM1000", "", ""},       {"USB", "", ""},
+      {"TCP/IP", "", ""},           {"", "", ""},                {"LPT0", "", ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(dev.SerialPath(c.name), c.serial) << c.name;
+    EXPECT_EQ(dev.ParallelPath(c.name), c.parallel) << c.name;
+  }
+  EXPECT_EQ(dev.UsbPrinterPath(0), "/dev/usb/lp0");
+  EXPECT_EQ(dev.UsbPrinterPath(15), "/dev/usb/lp15");
+  EXPECT_EQ(DeviceDirectory("/tmp/devs/").SerialPath("COM3"), "/tmp/devs/ttyS2");
+}
+
+TEST(DeviceDirectory, EnvironmentVariableReplacesDev) {
+  const char* saved = getenv("BRINDLE_DEVICE_DIR");
+  std::string keep = saved ? saved : "";
+  setenv("BRINDLE_DEVICE_DIR", "/home/op/devs", 1);
+  EXPECT_EQ(DeviceDirectory::FromEnvironment().SerialPath("COM3"), "/home/op/devs/ttyS2");
+  EXPECT_EQ(DeviceDirectory::FromEnvironment().UsbPrinterPath(1), "/home/op/devs/usb/lp1");
+  setenv("BRINDLE_DEVICE_DIR", "", 1);
+  EXPECT_EQ(DeviceDirectory::FromEnvironment().Root(), "/dev");
+  unsetenv("BRINDLE_DEVICE_DIR");
+  EXPECT_EQ(DeviceDirectory::FromEnvironment().ParallelPath("LPT2"), "/dev/lp1");
+  if (saved) setenv("BRINDLE_DEVICE_DIR", keep.c_str(), 1);
+}
+
+TEST(PortError, NamesDeviceAndReason) {
+  EXPECT_EQ(DescribePortError({EACCES, "/dev/ttyS0"}), "/dev/ttyS0: Permission denied");
+  EXPECT_EQ(DescribePortError({0, "/dev/lp0"}), "/dev/lp0: no error");
+}
+
+}  // namespace
+}  // namespace brindle

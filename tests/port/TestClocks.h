@@ -1,0 +1,60 @@
+#pragma once
+// Clocks for transport tests.
+//   ScaledClock: real time, read through a factor, so a 5000 ms bound of
+//     the code under test passes in 50 real ms (factor 100) while the code
+//     still waits on real descriptors; the factor may change mid-test.
+//   HookClock: fake time like FakeClock, plus a callback at every Sleep so
+//     a test can look at the device side between two paced pieces.
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <thread>
+#include <vector>
+
+#include "port/Clock.h"
+
+namespace brindle::test {
+
+class ScaledClock final : public IClock {
+ public:
+  explicit ScaledClock(double factor) : factor_(factor), last_(Real()) {}
+  void SetFactor(double factor) {
+    NowMs();
+    factor_ = factor;
+  }
+  void Sleep(int ms) override {
+    if (ms > 0) std::this_thread::sleep_for(std::chrono::microseconds(
+        static_cast<std::int64_t>(ms * 1000.0 / factor_)));
+  }
+  std::int64_t NowMs() override {
+    double real = Real();
+    scaled_ += (real - last_) * factor_;
+    last_ = real;
+    return static_cast<std::int64_t>(scaled_);
+  }
+
+ private:
+  static double Real() {
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+  }
+  double factor_;
+  double last_;
+  double scaled_ = 1e6;
+};
+
+class HookClock final : public IClock {
+ public:
+  void Sleep(int ms) override {
+    waits.push_back(ms);
+    now += ms;
+    if (onSleep) onSleep(ms);
+  }
+  std::int64_t NowMs() override { return now; }
+
+  std::vector<int> waits;
+  std::int64_t now = 0;
+  std::function<void(int)> onSleep;
+};
+
+}  // namespace brindle::test
