@@ -1,0 +1,178 @@
+// brindle-cli's options and what each command hands to the job object.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "app/FakeUploadCtrl.h"
+#include "support/TempDir.h"
+#include "tools/cli/CliOptions.h"
+#include "tools/cli/CliRun.h"
+
+namespace brindle::cli {
+namespace {
+
+using test::FakeUploadCtrl;
+
+struct CliCall {
+  FakeUploadCtrl ctrl;
+  std::ostringstream out, err;
+  std::string reason;
+  int status = -1;
+
+  explicit CliCall(const std::vector<std::string>& args, int jobResult = JobOk) {
+    ctrl.bitmaps["/l/mono.bmp"] = {1, 64, 256};
+    ctrl.bitmaps["/l/gray.bmp"] = {8, 120, 200};
+    ctrl.bitmaps["/l/wide.bmp"] = {24, 10, 600};
+    ctrl.result = jobResult;
+    const ParseResult parsed = ParseOptions(args);
+    if (!parsed.options) {
+      status = kExitUsage;
+      err << parsed.error;
+      return;
+    }
+    Environment env{out, err, [this] { return reason; }};
+    status = RunCli(*parsed.options, ctrl, env);
+  }
+};
+
+TEST(CliOptions, UsageErrors) {
+  const std::vector<std::vector<std::string>> bad = {
+      {},
+      {"burn"},
+      {"upload"},
+      {"upload", "--port", "COM13", "a.bmp"},
+      {"upload", "--baud", "300", "a.bmp"},
+      {"upload", "--level", "11", "a.bmp"},
+      {"upload", "--level"},
+      {"upload", "--parity", "mark", "a.bmp"},
+      {"upload", "--select", "1", "a.bmp"},
+      {"erase", "extra"},
+      {"printout", "--size", "4"},
+      {"printout", "--port", "TCP/IP"},
+      {"convert", "a.bmp", "b.bmp"},
+      {"info", "--port", "COM1", "a.bmp"},
+      {"upload", "--tcp-port", "70000", "--port", "TCP/IP", "--ip", "1.2.3.4", "a.bmp"},
+  };
+  for (const auto& args : bad) {
+    const ParseResult r = ParseOptions(args);
+    EXPECT_FALSE(r.options) << (args.empty() ? "" : args[0]);
+    EXPECT_FALSE(r.error.empty());
+  }
+}
+
+TEST(CliOptions, DefaultsMatchTheWindow) {
+  const auto o = ParseOptions({"upload", "a.bmp"}).options;
+  ASSERT_TRUE(o);
+  EXPECT_EQ(o->port, "COM1");
+  EXPECT_EQ(o->baudCode, 7);
+  EXPECT_EQ(o->parity, 0);
+  EXPECT_EQ(o->device, 0);
+  EXPECT_EQ(o->halftone, 0);
+  EXPECT_EQ(o->level, 5);
+  EXPECT_EQ(o->tcpPort, "9100");
+}
+
+TEST(CliRun, UploadHandsOverWhatTheUploadButtonWould) {
+  CliCall serial({"upload", "--port", "COM3", "--baud", "115200", "--parity", "odd", "--device",
+              "dot", "--halftone", "diffusion", "--level", "8", "/l/mono.bmp", "/l/gray.bmp"});
+  EXPECT_EQ(serial.status, 0);
+  EXPECT_EQ(serial.ctrl.calls.back(), "RunUpload 1,COM3,10,0,2,0,0,/l/mono.bmp|/l/gray.bmp|,1,8");
+  EXPECT_EQ(serial.out.str(),
+            "Upload finished, and Writing of bit image completed. Logo becomes available after "
+            "the reset of a device.\n");
+
+  CliCall tcp({"upload", "--port", "TCP/IP", "--ip", "127.0.0.1", "--tcp-port", "9101",
+           "/l/gray.bmp"});
+  EXPECT_EQ(tcp.ctrl.calls.back(), "RunUploadTcp 0,127.0.0.1,9101,/l/gray.bmp|,0,5");
+
+  CliCall rates({"upload", "--baud", "1200", "/l/gray.bmp"});
+  EXPECT_EQ(rates.ctrl.calls.back(), "RunUpload 0,COM1,3,0,0,0,0,/l/gray.bmp|,0,5");
+  CliCall rates2({"upload", "--baud", "57600", "/l/gray.bmp"});
+  EXPECT_EQ(rates2.ctrl.calls.back(), "RunUpload 0,COM1,9,0,0,0,0,/l/gray.bmp|,0,5");
+}
+
+TEST(CliRun, ARejectedFileSendsNothing) {
+  for (const char* file : {"/l/wide.bmp", "/l/missing.bmp", "/l/a|b.bmp"}) {
+    CliCall r({"upload", "/l/gray.bmp", file});
+    EXPECT_EQ(r.status, kExitRejected);
+    EXPECT_TRUE(r.ctrl.calls.empty());
+    EXPECT_EQ(r.err.str(), std::string(file) + ": Out of range bitmap file.\n");
+  }
+}
+
+TEST(CliRun, JobResultsBecomeExitStatusesWithTheWindowsText) {
+  const struct {
+    int result, status;
+  } cases[] = {{JobOpenFailed, 1}, {JobPortSetupFailed, 2}, {JobCheckFailed, 3},
+               {JobStreamFailed, 4}};
+  for (const auto& c : cases) {
+    CliCall r({"upload", "/l/mono.bmp"}, c.result);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.out.str(), "");
+    EXPECT_EQ(r.err.str().rfind("Communication error. Can not be transmitted.\n", 0), 0u);
+  }
+}
+
+TEST(CliRun, OpenFailuresSayWhy) {
+  FakeUploadCtrl ctrl;
+  ctrl.result = JobOpenFailed;
+  std::ostringstream out, err;
+  Environment env{out, err, [] { return std::string("/dev/ttyS0: permission denied"); }};
+  EXPECT_EQ(RunCli(*ParseOptions({"erase"}).options, ctrl, env), 1);
+  EXPECT_EQ(err.str(),
+            "Communication error. Can not be transmitted.\n/dev/ttyS0: permission denied\n");
+}
+
+TEST(CliRun, EraseAndPrintoutHandOverWhatTheirButtonsWould) {
+  CliCall erase({"erase", "--port", "LPT2"});
+  EXPECT_EQ(erase.ctrl.calls.back(), "RunCommand 3,LPT2,7,0,0,0,0,0,0,0");
+  EXPECT_EQ(erase.out.str(),
+            "Upload finished, and Cleaning of NV Image completed.  Logo becomes available after "
+            "the reset of a device.\n");
+
+  CliCall all({"printout", "--size", "2"});
+  EXPECT_EQ(all.ctrl.calls.back(), "RunCommand 0,COM1,7,0,0,0,0,0,2,0");
+  CliCall range({"printout", "--port", "TCP/IP", "--ip", "10.0.0.9", "--device", "dot", "--select",
+             "2-4"});
+  EXPECT_EQ(range.ctrl.calls.back(), "RunCommandTcp 1,10.0.0.9,9100,2,0,4");
+  EXPECT_EQ(range.out.str(), "");
+  CliCall single({"printout", "--select", "3"});
+  EXPECT_EQ(single.ctrl.calls.back(), "RunCommand 0,COM1,7,0,0,0,0,3,0,0");
+}
+
+TEST(CliRun, InfoListsSizesAndAcceptance) {
+  CliCall r({"info", "/l/mono.bmp", "/l/wide.bmp", "/l/none.bmp"});
+  EXPECT_EQ(r.out.str(),
+            "mono.bmp 256 64 1 2048 accepted\n"
+            "wide.bmp 600 10 24 1200 rejected\n"
+            "none.bmp - - - - rejected\n");
+  EXPECT_EQ(r.status, kExitRejected);
+  CliCall ok({"info", "/l/gray.bmp"});
+  EXPECT_EQ(ok.status, 0);
+}
+
+TEST(CliRun, ConvertCopiesThePictureThePreviewShows) {
+  test::TempDir dir;
+  const std::string source = dir.File("mono.bmp");
+  dir.Write("mono.bmp", "BM-one-bit-bytes");
+  FakeUploadCtrl ctrl;
+  ctrl.bitmaps[source] = {1, 8, 8};
+  std::ostringstream out, err;
+  Environment env{out, err, {}};
+  const auto o = ParseOptions({"convert", source, "--output", dir.File("out.bmp")}).options;
+  EXPECT_EQ(RunCli(*o, ctrl, env), 0);
+  EXPECT_EQ(dir.Read("out.bmp"), "BM-one-bit-bytes");
+  EXPECT_EQ(ctrl.calls.back(), "MakePreviewFile " + source + ",0,5");
+}
+
+TEST(CliRun, HelpForEachCommand) {
+  CliCall all({"--help"});
+  EXPECT_EQ(all.status, 0);
+  EXPECT_NE(all.out.str().find("brindle-cli info"), std::string::npos);
+  CliCall upload({"upload", "--help"});
+  EXPECT_NE(upload.out.str().find("port options:"), std::string::npos);
+  EXPECT_EQ(upload.out.str().find("brindle-cli erase"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace brindle::cli

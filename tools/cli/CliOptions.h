@@ -1,0 +1,45 @@
+#pragma once
+// Command line of brindle-cli: the commands and their options, parsed into
+// the values the window's buttons would hand to a job.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace brindle::cli {
+
+enum class Command { Upload, Erase, Printout, Convert, Info };
+
+struct Options {
+  Command command = Command::Upload;
+  bool help = false;
+  bool helpAll = false;  // --help before any command
+  bool quiet = false;
+
+  // Port options.
+  std::string port = "COM1";
+  std::string ip;
+  std::string tcpPort = "9100";
+  int baudCode = 7;  // 19200 bps
+  int parity = 0;    // none
+
+  int device = 0;        // 0 thermal, 1 dot
+  int halftone = 0;      // 0 none, 1 diffusion
+  int level = 5;
+  std::optional<std::string> select;  // "Selection" text; "All" without it
+  int size = 0;
+  std::string output = "./Temp.bmp";
+  std::vector<std::string> files;
+};
+
+struct ParseResult {
+  std::optional<Options> options;
+  std::string error;  // set when options is empty
+};
+
+// Parses argv[1..]; `args` excludes the program name.
+ParseResult ParseOptions(const std::vector<std::string>& args);
+
+// The usage text of one command, or of all commands when none is given.
+std::string UsageText(std::optional<Command> command);
+
+}  // namespace brindle::cli

@@ -1,0 +1,162 @@
+#include "tools/cli/CliRun.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "app/LogoEntry.h"
+#include "app/SelectionRange.h"
+
+namespace brindle::cli {
+namespace {
+
+constexpr char kRejected[] = "Out of range bitmap file.";
+constexpr char kCommunicationError[] = "Communication error. Can not be transmitted.";
+constexpr char kUploadDone[] =
+    "Upload finished, and Writing of bit image completed. Logo becomes available after the "
+    "reset of a device.";
+constexpr char kEraseDone[] =
+    "Upload finished, and Cleaning of NV Image completed.  Logo becomes available after the "
+    "reset of a device.";
+
+struct Measured {
+  bool loads = false;
+  int bitsPerPixel = 0, height = 0, width = 0;
+  bool Accepted() const { return loads && LogoFitsDevice(bitsPerPixel, width, height); }
+};
+
+Measured Measure(IUploadCtrl& ctrl, const std::string& path) {
+  Measured m;
+  m.loads = ctrl.QueryBitmapSize(path, m.bitsPerPixel, m.height, m.width) == 0;
+  return m;
+}
+
+bool IsTcp(const Options& o) { return o.port == "TCP/IP"; }
+
+// Reports a failed job on standard error; returns its exit status.
+int ReportFailure(int result, Environment& env) {
+  env.err << kCommunicationError << "\n";
+  if (result == JobOpenFailed && env.openFailureReason) {
+    const std::string reason = env.openFailureReason();
+    if (!reason.empty()) env.err << reason << "\n";
+  }
+  return ExitStatusForJob(result);
+}
+
+int Upload(const Options& o, IUploadCtrl& ctrl, Environment& env) {
+  std::vector<LogoEntry> logos;
+  for (const std::string& path : o.files) {
+    const Measured m = Measure(ctrl, path);
+    // A "|" would split the path in two when the job reads the list.
+    if (!m.Accepted() || path.find('|') != std::string::npos) {
+      env.err << path << ": " << kRejected << "\n";
+      return kExitRejected;
+    }
+    logos.push_back({std::filesystem::path(path).filename().string(), 0, path, m.bitsPerPixel,
+                     m.height, m.width});
+  }
+  const std::string list = MakeLogoPathList(logos);
+  const auto mode = static_cast<std::int16_t>(o.halftone);
+  const auto level = static_cast<std::int16_t>(o.level);
+  const int result = IsTcp(o) ? ctrl.RunUploadTcp(o.device, o.ip, o.tcpPort, list, mode, level)
+                              : ctrl.RunUpload(o.device, o.port, o.baudCode, 0, o.parity, 0, 0,
+                                               list, mode, level);
+  if (result != JobOk) return ReportFailure(result, env);
+  env.out << kUploadDone << "\n";
+  return 0;
+}
+
+int RunJobCommand(const Options& o, int code, int start, int end, IUploadCtrl& ctrl) {
+  return IsTcp(o) ? ctrl.RunCommandTcp(code, o.ip, o.tcpPort, start, o.size, end)
+                  : ctrl.RunCommand(code, o.port, o.baudCode, 0, o.parity, 0, 0, start, o.size,
+                                    end);
+}
+
+int Erase(const Options& o, IUploadCtrl& ctrl, Environment& env) {
+  const int result = RunJobCommand(o, kCommandErase, 0, 0, ctrl);
+  if (result != JobOk) return ReportFailure(result, env);
+  env.out << kEraseDone << "\n";
+  return 0;
+}
+
+int Printout(const Options& o, IUploadCtrl& ctrl, Environment& env) {
+  const PrintRange range = PrintoutRange(o.select ? 1 : 0, o.select.value_or(""));
+  const int result = RunJobCommand(o, o.device, range.start, range.end, ctrl);
+  return result == JobOk ? 0 : ReportFailure(result, env);
+}
+
+int Convert(const Options& o, IUploadCtrl& ctrl, Environment& env) {
+  const std::string& path = o.files[0];
+  if (!Measure(ctrl, path).Accepted()) {
+    env.err << path << ": " << kRejected << "\n";
+    return kExitRejected;
+  }
+  const std::string shown =
+      ctrl.MakePreviewFile(path, o.halftone, static_cast<std::int16_t>(o.level));
+  std::ifstream in(shown, std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (!in.good() && !in.eof()) {
+    env.err << shown << ": cannot read the converted picture\n";
+    return kExitRejected;
+  }
+  std::error_code ec;
+  if (std::filesystem::exists(o.output, ec) &&
+      std::filesystem::equivalent(shown, o.output, ec)) {
+    return 0;  // already there
+  }
+  std::ofstream outFile(o.output, std::ios::binary | std::ios::trunc);
+  outFile << bytes;
+  outFile.close();
+  if (!outFile) {
+    env.err << o.output << ": cannot write the picture\n";
+    return kExitRejected;
+  }
+  return 0;
+}
+
+int Info(const Options& o, IUploadCtrl& ctrl, Environment& env) {
+  int status = 0;
+  for (const std::string& path : o.files) {
+    const Measured m = Measure(ctrl, path);
+    const std::string name = std::filesystem::path(path).filename().string();
+    if (!m.loads) {
+      env.out << name << " - - - - rejected\n";
+      status = kExitRejected;
+      continue;
+    }
+    env.out << name << " " << m.width << " " << m.height << " " << m.bitsPerPixel << " "
+            << LogoDeviceSize(m.width, m.height) << " "
+            << (m.Accepted() ? "accepted" : "rejected") << "\n";
+    if (!m.Accepted()) status = kExitRejected;
+  }
+  return status;
+}
+
+}  // namespace
+
+int ExitStatusForJob(int jobResult) {
+  switch (jobResult) {
+    case JobOk: return 0;
+    case JobOpenFailed: return 1;
+    case JobPortSetupFailed: return 2;
+    case JobCheckFailed: return 3;
+    default: return 4;
+  }
+}
+
+int RunCli(const Options& options, IUploadCtrl& ctrl, Environment& env) {
+  if (options.help) {
+    env.out << UsageText(options.helpAll ? std::nullopt : std::optional(options.command));
+    return 0;
+  }
+  switch (options.command) {
+    case Command::Upload: return Upload(options, ctrl, env);
+    case Command::Erase: return Erase(options, ctrl, env);
+    case Command::Printout: return Printout(options, ctrl, env);
+    case Command::Convert: return Convert(options, ctrl, env);
+    case Command::Info: return Info(options, ctrl, env);
+  }
+  return kExitUsage;
+}
+
+}  // namespace brindle::cli

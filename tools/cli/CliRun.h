@@ -1,0 +1,31 @@
+#pragma once
+// Runs one brindle-cli command on a job object, writing results and errors
+// the way the main window reports them.
+#include <functional>
+#include <ostream>
+#include <string>
+
+#include "device/UploadCtrl.h"
+#include "tools/cli/CliOptions.h"
+
+namespace brindle::cli {
+
+// Exit statuses besides the job results 0..4.
+inline constexpr int kExitUsage = 64;
+inline constexpr int kExitRejected = 65;
+
+struct Environment {
+  std::ostream& out;
+  std::ostream& err;
+  // Says in a person's words why the last job could not open its port
+  // (empty when nothing is known).
+  std::function<std::string()> openFailureReason;
+};
+
+// The exit status of a job result: 0 ok, 1 open, 2 port setup, 3 check,
+// 4 stream failed.
+int ExitStatusForJob(int jobResult);
+
+int RunCli(const Options& options, IUploadCtrl& ctrl, Environment& env);
+
+}  // namespace brindle::cli
