@@ -1,0 +1,66 @@
+#include "device/DotUpload.h"
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "image/LogoBitmap.h"
+
+namespace brindle {
+
+bool DotLogoFits(PortKind kind, int paddedWidth, int paddedHeight) {
+  if (paddedWidth <= 0 || paddedHeight <= 0 || paddedHeight > kDotMaxHeight) return false;
+  const std::size_t buffer = kind == PortKind::Com ? kDotPacketBufferCom : kDotPacketBuffer;
+  return static_cast<std::size_t>(paddedWidth) + kDotPacketPrefix <= buffer;
+}
+
+void DotBandPrefix(int band, int width, std::uint8_t prefix[kDotPacketPrefix]) {
+  // nH is the width's high byte, so widths of 512 columns and more are
+  // stated correctly too.
+  const unsigned n = static_cast<unsigned>(width);
+  const std::uint8_t bytes[kDotPacketPrefix] = {
+      0x1B, 0x58, 0x2A, static_cast<std::uint8_t>(band), 0x1B, 0x2A, 0x01,
+      static_cast<std::uint8_t>(n % 256), static_cast<std::uint8_t>(n / 256)};
+  std::copy(bytes, bytes + kDotPacketPrefix, prefix);
+}
+
+int SendDotLogo(IPort& port, PortKind kind, const std::string& logoPathList, IClock& clock) {
+  const std::size_t bar = logoPathList.find('|');
+  if (bar == std::string::npos) return 0;
+  const std::string path = logoPathList.substr(0, bar);
+
+  // The picture is loaded and checked before the first byte, so that no
+  // band is ever built from a picture that did not load or cannot be sent.
+  auto logo = std::make_unique<LogoBitmap>();
+  if (logo->LoadBitmapFile(path) == 0 || logo->PackBands() == 0) return 0;
+  const int width = logo->paddedWidth;
+  const int height = logo->paddedHeight;
+  if (!DotLogoFits(kind, width, height)) return 0;
+  // The band packing assumes a black first colour entry; only the serial
+  // variant corrects a white one.
+  const bool invert = kind == PortKind::Com && logo->ProbePalette(path) != 0;
+
+  const std::uint8_t initTcp[5] = {0x1B, 0x6F, 0x00, 0x1B, 0x40};
+  const std::uint8_t init[5] = {0x1B, 0x40, 0x1B, 0x6F, 0x00};
+  if (port.Write(kind == PortKind::Tcp ? initTcp : init, 5) != 1) return 0;
+  clock.Sleep(kind == PortKind::Com ? kDotComInitWaitMs : kDotInitWaitMs);
+
+  const bool timed = kind == PortKind::Lpt || kind == PortKind::Usb;
+  const std::size_t n = static_cast<std::size_t>(width);
+  std::vector<std::uint8_t> packet(n + kDotPacketPrefix);
+  const std::uint8_t* source = logo->raster.data();
+  for (int band = 0; band < height / 8; ++band, source += n) {
+    std::fill(packet.begin(), packet.end(), 0);
+    DotBandPrefix(band, width, packet.data());
+    std::uint8_t* data = packet.data() + kDotPacketPrefix;
+    for (std::size_t i = 0; i < n; ++i) {
+      data[i] = invert ? static_cast<std::uint8_t>(~source[i]) : source[i];
+    }
+    const int sent = timed ? port.WriteTimed(packet.data(), packet.size())
+                           : port.Write(packet.data(), packet.size());
+    if (sent == 0) return 0;
+  }
+  return 1;
+}
+
+}  // namespace brindle

@@ -1,0 +1,46 @@
+#pragma once
+// The "Dot" logo upload: the first listed logo, sent as 8-dot bands.
+//
+// Wire format: a first write of 1B 40 1B 6F 00 (ESC @, ESC o 0; over TCP/IP
+// 1B 6F 00 1B 40), a wait (100 ms on COM, 50 ms elsewhere), then one packet
+// per band, top to bottom, each one write of W + 9 bytes:
+//   1B 58 2A j  1B 2A 01 nL nH  d1 ... dW
+// j the band number, n = W = paddedWidth, nL = n mod 256, nH = n div 256,
+// and the band's column bytes. Packets go through WriteTimed on LPT and USB
+// and through Write on COM and TCP/IP. On COM a picture whose first colour
+// entry is white is sent with every data byte complemented.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "device/PortKind.h"
+#include "port/Clock.h"
+#include "port/Port.h"
+
+namespace brindle {
+
+// Packet buffers: a band packet of W + 9 bytes must fit.
+inline constexpr std::size_t kDotPacketBufferCom = 0x20000;  // 131,072
+inline constexpr std::size_t kDotPacketBuffer = 0x24000;     // 147,456
+inline constexpr std::size_t kDotPacketPrefix = 9;
+// The band number is one byte: at most 256 bands of 8 dots.
+inline constexpr int kDotMaxHeight = 2048;
+inline constexpr int kDotComInitWaitMs = 100;
+inline constexpr int kDotInitWaitMs = 50;
+
+// Whether a picture of the padded size can be sent in the variant `kind`:
+// its band packet fits the variant's buffer and its band numbers do not
+// repeat.
+bool DotLogoFits(PortKind kind, int paddedWidth, int paddedHeight);
+
+// The 9 bytes that open band `band` of a picture `width` columns wide.
+void DotBandPrefix(int band, int width, std::uint8_t prefix[kDotPacketPrefix]);
+
+// Sends the first logo of `logoPathList` through `port` in the variant of
+// `kind`. Returns 1 when every band was sent, 0 otherwise. Refused with
+// nothing sent: a list without "|", a file that does not load or does not
+// fit the raster buffer, a picture that DotLogoFits refuses. A failed write
+// ends the stream at once.
+int SendDotLogo(IPort& port, PortKind kind, const std::string& logoPathList, IClock& clock);
+
+}  // namespace brindle

@@ -1,0 +1,60 @@
+#include "device/PortProvider.h"
+
+#include "device/PortKind.h"
+#include "port/PrinterPort.h"
+#include "port/SerialPort.h"
+#include "port/TcpLink.h"
+
+namespace brindle {
+
+SystemPortProvider::SystemPortProvider(IMessageBox& messages, IClock& clock,
+                                       std::optional<DeviceDirectory> devices)
+    : messages_(messages), clock_(clock), devices_(std::move(devices)) {}
+
+DeviceDirectory SystemPortProvider::Devices() const {
+  return devices_ ? *devices_ : DeviceDirectory::FromEnvironment();
+}
+
+OpenedPort SystemPortProvider::OpenSerial(const std::string& portName, int baudCode,
+                                          int bitLength, int parity, int stopBits,
+                                          int handshake) {
+  auto port = std::make_unique<SerialPort>(clock_, Devices());
+  const int result =
+      port->OpenSerialPort(portName, baudCode, bitLength, parity, stopBits, handshake);
+  return {result, std::move(port)};
+}
+
+OpenedPort SystemPortProvider::OpenParallel(const std::string& portName, int syncIo) {
+  auto port = std::make_unique<PrinterPort>(clock_, Devices());
+  const int result = port->OpenParallelPort(portName, syncIo);
+  return {result, std::move(port)};
+}
+
+// USB printers are found by their device files here; the library state is
+// kept only so that the jobs keep their load and release steps.
+int SystemPortProvider::LoadSetupApi() {
+  setupApiLoaded_ = true;
+  return 1;
+}
+
+int SystemPortProvider::FreeSetupApi() {
+  setupApiLoaded_ = false;
+  return 1;
+}
+
+OpenedPort SystemPortProvider::OpenUsbPrinter() {
+  auto port = std::make_unique<PrinterPort>(clock_, Devices());
+  const int result = port->OpenUsbPrinter();
+  return {result, std::move(port)};
+}
+
+OpenedPort SystemPortProvider::ConnectTcp(const std::string& ipAddress,
+                                          const std::string& tcpPort) {
+  auto link = std::make_unique<TcpLink>(messages_, clock_);
+  const int result = link->ConnectTcp(ipAddress, tcpPort);
+  return {result, std::move(link)};
+}
+
+bool SystemPortProvider::IsWin9xPlatform() { return brindle::IsWin9xPlatform(); }
+
+}  // namespace brindle
