@@ -221,3 +221,31 @@ TEST(PrinterSession, LogsAppliesAndCounts) {
 
 }  // namespace
 }  // namespace brindle::printer
+
+namespace brindle::printer {
+namespace {
+
+// The README's picture is what the sample stream prints; if either
+// changes, the other must be regenerated on purpose.
+TEST(PrinterSample, SampleStreamPrintsTheReadmePicture) {
+  test::TempDir dir;
+  Output output(dir.path());
+  std::string error;
+  ASSERT_TRUE(output.Open(error));
+  Printer printer;
+  Session session(printer, output, nullptr);
+  std::vector<std::uint8_t> stream;
+  ASSERT_TRUE(ReadFile(BRINDLE_SOURCE_DIR "/tools/printer/samples/sample-page.bin", stream));
+  session.Feed(stream.data(), stream.size());
+  session.Finish();
+  EXPECT_EQ(session.stats().unknownBytes, 0u);
+  const auto page = ReadPngFile(dir / "page-1.png");
+  const auto readme = ReadPngFile(BRINDLE_SOURCE_DIR "/docs/printed-page.png");
+  ASSERT_TRUE(page && readme);
+  EXPECT_EQ(page->width, 256);
+  EXPECT_EQ(page->height, 32 + 30 + 8 + 30 + 64 + 8);
+  EXPECT_TRUE(*page == *readme);
+}
+
+}  // namespace
+}  // namespace brindle::printer
