@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <random>
+
 #include "port/DeviceDirectory.h"
 #include "port/Port.h"
 
@@ -48,6 +50,37 @@ TEST(DeviceDirectory, EnvironmentVariableReplacesDev) {
 TEST(PortError, NamesDeviceAndReason) {
   EXPECT_EQ(DescribePortError({EACCES, "/dev/ttyS0"}), "/dev/ttyS0: Permission denied");
   EXPECT_EQ(DescribePortError({0, "/dev/lp0"}), "/dev/lp0: no error");
+}
+
+}  // namespace
+}  // namespace brindle
+
+namespace brindle {
+namespace {
+
+// Property: any text is a port name exactly when it is the prefix and a
+// number 1..255 written without leading zero.
+TEST(DeviceDirectoryProperty, ArbitraryNamesMapOnlyWhenWellFormed) {
+  std::mt19937 rng(4242);
+  const std::string alphabet = "COMLPT0123456789 x/\\.-";
+  std::uniform_int_distribution<std::size_t> len(0, 8), pick(0, alphabet.size() - 1);
+  std::uniform_int_distribution<int> coin(0, 3), number(0, 400);
+  const DeviceDirectory dev("/d");
+  for (int i = 0; i < 20000; ++i) {
+    std::string name;
+    if (coin(rng) == 0) {
+      name = "COM" + std::to_string(number(rng));
+    } else {
+      for (std::size_t n = len(rng); n > 0; --n) name += alphabet[pick(rng)];
+    }
+    bool wellFormed = name.size() >= 4 && name.size() <= 6 && name.compare(0, 3, "COM") == 0 &&
+                      name[3] != '0' &&
+                      name.find_first_not_of("0123456789", 3) == std::string::npos &&
+                      std::stoi(name.substr(3)) <= 255;
+    std::string expected =
+        wellFormed ? "/d/ttyS" + std::to_string(std::stoi(name.substr(3)) - 1) : "";
+    ASSERT_EQ(dev.SerialPath(name), expected) << '"' << name << '"';
+  }
 }
 
 }  // namespace

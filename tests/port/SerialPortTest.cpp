@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <fstream>
+#include <random>
 #include <thread>
 
 #include "port/CheckDevice.h"
@@ -276,6 +277,38 @@ TEST_F(SerialPortTest, ReadStopsAtSizeAndDiscardsZeroBytes) {
   EXPECT_EQ(buf[49], 50);
   EXPECT_EQ(port.ReadSerial(buf, 50), 10);
   EXPECT_EQ(buf[0], 51);
+}
+
+// Property: whatever bytes the printer sends, the reads deliver exactly the
+// non-zero ones, in order, never more than asked for.
+TEST_F(SerialPortTest, ArbitraryReceivedBytesArriveWithoutTheirZeroBytes) {
+  ScaledClock clock(5);  // the closing silent read takes 20 real ms
+  SerialPort port = MakePort(clock);
+  ASSERT_EQ(port.OpenSerialPort("COM3", 10, 0, 0, 0, 0), 0);
+  std::mt19937 rng(1200);
+  std::uniform_int_distribution<int> len(0, 300), byte(0, 255), zero(0, 3);
+  std::uniform_int_distribution<std::size_t> ask(1, 64);
+  for (int round = 0; round < 15; ++round) {
+    Bytes sent(len(rng));
+    for (auto& b : sent) b = static_cast<unsigned char>(zero(rng) == 0 ? 0 : byte(rng));
+    pty.Send(sent);
+    Bytes expected;
+    for (auto b : sent) {
+      if (b != 0) expected.push_back(b);
+    }
+    Bytes got;
+    for (;;) {
+      std::vector<std::uint8_t> buf(ask(rng) + 8, 0xEE);
+      std::size_t size = buf.size() - 8;
+      int n = port.ReadSerial(buf.data(), size);
+      ASSERT_GE(n, 0);
+      ASSERT_LE(static_cast<std::size_t>(n), size);
+      for (std::size_t i = size; i < buf.size(); ++i) ASSERT_EQ(buf[i], 0xEE);  // no overrun
+      if (n == 0) break;
+      got.insert(got.end(), buf.begin(), buf.begin() + n);
+    }
+    ASSERT_EQ(got, expected) << "round " << round;
+  }
 }
 
 TEST_F(SerialPortTest, DeviceCheckPassesOnCarriageReturnOrSpaceOnly) {

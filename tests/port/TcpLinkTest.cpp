@@ -8,6 +8,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <random>
+
 #include "DeviceFixtures.h"
 #include "TestClocks.h"
 #include "port/CheckDevice.h"
@@ -121,6 +124,22 @@ TEST(TcpPortNumber, ReadsLeadingDecimalAndKeepsLowSixteenBits) {
   };
   for (auto [text, port] : cases) {
     EXPECT_EQ(ParseTcpPortNumber(text), port) << '"' << text << '"';
+  }
+}
+
+// Property: for arbitrary texts of blanks, signs, digits and letters the
+// port equals strtoll's reading of the text, cut to 16 bits (texts of up to
+// 18 digits, where strtoll cannot overflow).
+TEST(TcpPortNumberProperty, MatchesTheCLibraryReadingCutToSixteenBits) {
+  std::mt19937 rng(9100);
+  const std::string alphabet = " \t+-0123456789abc.";
+  std::uniform_int_distribution<std::size_t> len(0, 18), pick(0, alphabet.size() - 1);
+  for (int i = 0; i < 50000; ++i) {
+    std::string text;
+    for (std::size_t n = len(rng); n > 0; --n) text += alphabet[pick(rng)];
+    long long value = std::strtoll(text.c_str(), nullptr, 10);
+    auto expected = static_cast<std::uint16_t>(static_cast<unsigned long long>(value) & 0xFFFF);
+    ASSERT_EQ(ParseTcpPortNumber(text), expected) << '"' << text << '"';
   }
 }
 
