@@ -227,6 +227,49 @@ TEST(PrinterProcess, ServesAnUploadOverItsPseudoTerminal) {
   EXPECT_FALSE(std::filesystem::exists(link)) << "the link outlived the printer";
 }
 
+// Fault modes on the pseudo-terminal: a dropped connection closes the
+// terminal for good (the host's next write fails) and a fresh terminal
+// takes its place behind the link; a stalled one discards what the host
+// left unread when it hangs up.
+TEST(PrinterProcess, FaultModesOnThePseudoTerminal) {
+  TempDir dir;
+  const std::string link = dir / "ttyS0";
+  {
+    PrinterProcess printer({"--link", link, "--out", dir / "a", "--close-after", "4"});
+    ASSERT_TRUE(Contains(printer.ReadLine(), "serial on /dev/pts/"));
+    ASSERT_TRUE(Contains(printer.ReadLine(), "linked "));
+    Fd fd(::open(link.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
+    ASSERT_TRUE(fd);
+    ASSERT_TRUE(WriteAll(fd.get(), Bytes{0x1B, 0x40, 0x1C, 0x65, 0x1B, 0x40}));
+    EXPECT_TRUE(Contains(printer.ReadLine(), ": 4 bytes, 2 commands"));
+    const std::string fresh = printer.ReadLine();
+    EXPECT_TRUE(Contains(fresh, "serial on /dev/pts/")) << fresh;
+    EXPECT_EQ(printer.ReadLine(), "linked " + link + " -> " + fresh.substr(10));
+    EXPECT_LT(::write(fd.get(), "\n", 1), 0);
+    EXPECT_EQ(printer.Stop(), 0);
+  }
+  {
+    PrinterProcess printer({"--link", link, "--out", dir / "b", "--stall-after", "100"});
+    ASSERT_TRUE(Contains(printer.ReadLine(), "serial on /dev/pts/"));
+    ASSERT_TRUE(Contains(printer.ReadLine(), "linked "));
+    Fd fd(::open(link.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
+    ASSERT_TRUE(fd);
+    termios settings{};
+    ::tcgetattr(fd.get(), &settings);
+    ::cfmakeraw(&settings);
+    ::tcsetattr(fd.get(), TCSANOW, &settings);
+    ASSERT_TRUE(WriteAll(fd.get(), test::Repeat(0x0A, 1000)));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    fd.Reset();
+    const std::string summary = printer.ReadLine();
+    EXPECT_TRUE(Contains(summary, ": 100 bytes, 100 commands")) << summary;
+    EXPECT_TRUE(Contains(summary, "stalled after 100 bytes; host hung up, 900 bytes left unread"))
+        << summary;
+    EXPECT_EQ(printer.ReadLine(300), "");  // the rest does not pose as a connection
+    EXPECT_EQ(printer.Stop(), 0);
+  }
+}
+
 // NV memory survives the process with --nv-store; a replayed file prints
 // from it.
 TEST(PrinterProcess, ReplayAndNvStoreKeepImagesAcrossRuns) {

@@ -77,7 +77,16 @@ LinkResult Stall(const LinkSpec& link, std::uint64_t total, const StopSignal& st
     }
     if (fds[0].revents) return {LinkEnd::Stopped, after + "; stopped"};
     if (fds[1].revents & (POLLHUP | POLLERR | POLLRDHUP)) {
-      return {LinkEnd::PeerClosed, after + "; host hung up"};
+      // A pseudo-terminal keeps what the host wrote after it closed; it is
+      // discarded so that it does not pose as the next connection.
+      std::uint64_t discarded = 0;
+      std::uint8_t buffer[4096];
+      for (ssize_t n; link.pty && (n = ::read(link.fd, buffer, sizeof buffer)) > 0;) {
+        discarded += static_cast<std::uint64_t>(n);
+      }
+      return {LinkEnd::PeerClosed,
+              after + "; host hung up" +
+                  (discarded > 0 ? ", " + Bytes(discarded) + " left unread" : "")};
     }
     if (count == 3 && (fds[2].revents & POLLIN)) {
       return {LinkEnd::GaveWay, after + "; dropped for the next connection"};
