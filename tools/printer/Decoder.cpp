@@ -43,71 +43,87 @@ void Decoder::Step(std::uint8_t byte, std::uint64_t offset, std::vector<Command>
   }
 }
 
+namespace {
+
+using Classified = Decoder::Classified;
+using Verdict = Decoder::Verdict;
+
+Classified Complete(Op op, std::size_t header, std::size_t data = 0) {
+  return {Verdict::Complete, op, header, data};
+}
+Classified NeedMore(Op op) { return {Verdict::NeedMore, op, 0, 0}; }
+const Classified kInvalid{};
+
+// ESC * m nL nH carries n column bytes in the 8-dot modes (0, 1) and 3n in
+// the 24-dot modes (32, 33); other modes are no command.
+bool BitImageMode(int m) { return m == 0 || m == 1 || m == 32 || m == 33; }
+std::size_t BitImageBytes(int m, std::uint8_t nL, std::uint8_t nH) {
+  const std::size_t columns = nL + 256u * nH;
+  return m >= 32 ? 3 * columns : columns;
+}
+
+Classified ClassifyEsc(const std::vector<std::uint8_t>& p) {
+  const std::size_t n = p.size();
+  switch (p[1]) {
+    case 0x40: return Complete(Op::Initialize, 2);
+    case 0x6D: return Complete(Op::Cut, 2);
+    case 0x6F: return n < 3 ? NeedMore(Op::DotMode) : Complete(Op::DotMode, 3);
+    case 0x2A:
+      if (n < 3) return NeedMore(Op::BitImage);
+      if (!BitImageMode(p[2])) return kInvalid;
+      if (n < 5) return NeedMore(Op::BitImage);
+      return Complete(Op::BitImage, 5, BitImageBytes(p[2], p[3], p[4]));
+    case 0x58:  // ESC X * j, normally followed by ESC * m nL nH
+      if (n < 3) return NeedMore(Op::BandPrefix);
+      if (p[2] != 0x2A) return kInvalid;
+      if (n < 5) return NeedMore(Op::BandPrefix);
+      if (p[4] != kEsc) return Complete(Op::BandPrefix, 4);
+      if (n < 6) return NeedMore(Op::BandPrefix);
+      if (p[5] != 0x2A) return Complete(Op::BandPrefix, 4);
+      if (n < 7) return NeedMore(Op::DotBand);
+      if (!BitImageMode(p[6])) return Complete(Op::BandPrefix, 4);
+      if (n < 9) return NeedMore(Op::DotBand);
+      return Complete(Op::DotBand, 9, BitImageBytes(p[6], p[7], p[8]));
+    default: return kInvalid;
+  }
+}
+
+Classified ClassifyFs(const std::vector<std::uint8_t>& p) {
+  switch (p[1]) {
+    case 0x71: return p.size() < 3 ? NeedMore(Op::DefineNv) : Complete(Op::DefineNv, 3);
+    case 0x70: return p.size() < 4 ? NeedMore(Op::PrintNv) : Complete(Op::PrintNv, 4);
+    case 0x65: return Complete(Op::EraseNv, 2);
+    default: return kInvalid;
+  }
+}
+
+Classified ClassifyGs(const std::vector<std::uint8_t>& p) {
+  switch (p[1]) {
+    case 0x49: return p.size() < 3 ? NeedMore(Op::RequestId) : Complete(Op::RequestId, 3);
+    case 0x56: {  // GS V m (0, 1, 48, 49) or GS V m n (65, 66)
+      if (p.size() < 3) return NeedMore(Op::Cut);
+      const int m = p[2];
+      if (m == 0 || m == 1 || m == 48 || m == 49) return Complete(Op::Cut, 3);
+      if (m != 65 && m != 66) return kInvalid;
+      return p.size() < 4 ? NeedMore(Op::Cut) : Complete(Op::Cut, 4);
+    }
+    default: return kInvalid;
+  }
+}
+
+}  // namespace
+
 // Decides what the collected header bytes are. An Invalid verdict always
 // concerns the first byte only: it is skipped as unknown and the rest is
 // looked at again, since a real command may start at the next byte.
 Decoder::Classified Decoder::Classify(const std::vector<std::uint8_t>& p) {
-  auto complete = [](Op op, std::size_t header, std::size_t data = 0) {
-    return Classified{Verdict::Complete, op, header, data};
-  };
-  auto needMore = [](Op op) { return Classified{Verdict::NeedMore, op, 0, 0}; };
-  const Classified invalid{};
-  const std::size_t n = p.size();
-
-  if (p[0] == kLf) return complete(Op::LineFeed, 1);
-  if (p[0] == kCr) return complete(Op::CarriageReturn, 1);
-  if (p[0] != kEsc && p[0] != kFs && p[0] != kGs) return invalid;
-  if (n < 2) return needMore(Op::Unknown);
-
-  if (p[0] == kEsc) {
-    switch (p[1]) {
-      case 0x40: return complete(Op::Initialize, 2);
-      case 0x6D: return complete(Op::Cut, 2);
-      case 0x6F: return n < 3 ? needMore(Op::DotMode) : complete(Op::DotMode, 3);
-      case 0x2A: {  // ESC * m nL nH: 8-dot modes carry n bytes, 24-dot modes 3n
-        if (n < 3) return needMore(Op::BitImage);
-        const int m = p[2];
-        if (m != 0 && m != 1 && m != 32 && m != 33) return invalid;
-        if (n < 5) return needMore(Op::BitImage);
-        const std::size_t columns = p[3] + 256u * p[4];
-        return complete(Op::BitImage, 5, m >= 32 ? 3 * columns : columns);
-      }
-      case 0x58: {  // ESC X * j, normally followed by ESC * m nL nH
-        if (n < 3) return needMore(Op::BandPrefix);
-        if (p[2] != 0x2A) return invalid;
-        if (n < 5) return needMore(Op::BandPrefix);
-        if (p[4] != kEsc) return complete(Op::BandPrefix, 4);
-        if (n < 6) return needMore(Op::BandPrefix);
-        if (p[5] != 0x2A) return complete(Op::BandPrefix, 4);
-        if (n < 7) return needMore(Op::DotBand);
-        const int m = p[6];
-        if (m != 0 && m != 1 && m != 32 && m != 33) return complete(Op::BandPrefix, 4);
-        if (n < 9) return needMore(Op::DotBand);
-        const std::size_t columns = p[7] + 256u * p[8];
-        return complete(Op::DotBand, 9, m >= 32 ? 3 * columns : columns);
-      }
-      default: return invalid;
-    }
-  }
-  if (p[0] == kFs) {
-    switch (p[1]) {
-      case 0x71: return n < 3 ? needMore(Op::DefineNv) : complete(Op::DefineNv, 3);
-      case 0x70: return n < 4 ? needMore(Op::PrintNv) : complete(Op::PrintNv, 4);
-      case 0x65: return complete(Op::EraseNv, 2);
-      default: return invalid;
-    }
-  }
-  switch (p[1]) {  // GS
-    case 0x49: return n < 3 ? needMore(Op::RequestId) : complete(Op::RequestId, 3);
-    case 0x56: {  // GS V m (0, 1, 48, 49) or GS V m n (65, 66)
-      if (n < 3) return needMore(Op::Cut);
-      const int m = p[2];
-      if (m == 0 || m == 1 || m == 48 || m == 49) return complete(Op::Cut, 3);
-      if (m != 65 && m != 66) return invalid;
-      return n < 4 ? needMore(Op::Cut) : complete(Op::Cut, 4);
-    }
-    default: return invalid;
-  }
+  if (p[0] == kLf) return Complete(Op::LineFeed, 1);
+  if (p[0] == kCr) return Complete(Op::CarriageReturn, 1);
+  if (p[0] != kEsc && p[0] != kFs && p[0] != kGs) return kInvalid;
+  if (p.size() < 2) return NeedMore(Op::Unknown);
+  if (p[0] == kEsc) return ClassifyEsc(p);
+  if (p[0] == kFs) return ClassifyFs(p);
+  return ClassifyGs(p);
 }
 
 const char* Decoder::Mnemonic(Op op, const std::vector<std::uint8_t>& header) {

@@ -30,8 +30,8 @@ class Decoder {
   // cut off by the end, if any, then starts afresh at offset 0.
   void Finish(std::vector<Command>& out);
 
- private:
-  enum class State { Header, Data, NvBlockHeader, NvBlockData };
+  // What a run of header bytes is: a command (with its header length and
+  // the data bytes that follow), the start of one, or no command at all.
   enum class Verdict { NeedMore, Invalid, Complete };
   struct Classified {
     Verdict verdict = Verdict::Invalid;
@@ -39,6 +39,9 @@ class Decoder {
     std::size_t headerLength = 0;
     std::size_t dataLength = 0;
   };
+
+ private:
+  enum class State { Header, Data, NvBlockHeader, NvBlockData };
 
   void Step(std::uint8_t byte, std::uint64_t offset, std::vector<Command>& out);
   void ProcessPending(std::vector<Command>& out);
