@@ -74,9 +74,12 @@ void LogoBitmap::ThresholdGray(std::uint16_t level) {
 }
 
 // Stucki error diffusion over the padded area, rows in stored order (bottom
-// row first). The work array has row stride W, so error passing the right
-// edge lands on the first columns of the following row; two extra rows take
-// the shares of the last rows.
+// row first). Weights: 8, 4 to the right; 2, 4, 8, 4, 2 on the next row and
+// 1, 2, 4, 2, 1 on the one after, for columns x - 2 .. x + 2 (those left of
+// column 0 skipped); each share is trunc(weight * e / 42), e signed. The
+// work array has row stride W, so error passing the right edge lands on the
+// first columns of the following row; two extra rows take the shares of the
+// last rows.
 void LogoBitmap::DiffuseError() {
   if (!FitsWorkImages()) return;
   const int w = paddedWidth;
@@ -87,10 +90,8 @@ void LogoBitmap::DiffuseError() {
       a[static_cast<std::size_t>(r) * w + x] = InsidePicture(x, r) ? grayImage[r][x] : 0;
     }
   }
-  static constexpr int kNext1[5] = {2, 4, 8, 4, 2};
-  static constexpr int kNext2[5] = {1, 2, 4, 2, 1};
-  auto spread = [&a](std::size_t at, int weight, int e) {
-    a[at] = static_cast<std::uint8_t>(Clamp255(a[at] + weight * e / 42));
+  auto add = [&a](std::size_t at, int share) {
+    a[at] = static_cast<std::uint8_t>(Clamp255(a[at] + share));
   };
   for (int r = 0; r < h; ++r) {
     for (int x = 0; x < w; ++x) {
@@ -104,13 +105,26 @@ void LogoBitmap::DiffuseError() {
         monoImage[r][x] = 0;
       }
       if (e == 0) continue;
-      spread(p + 1, 8, e);
-      spread(p + 2, 4, e);
-      for (int k = -2; k <= 2; ++k) {
-        if (x + k < 0) continue;
-        spread(p + w + k, kNext1[k + 2], e);
-        spread(p + 2 * static_cast<std::size_t>(w) + k, kNext2[k + 2], e);
+      // The shares trunc(weight * e / 42) for the four weights in use.
+      const int s1 = e / 42, s2 = 2 * e / 42, s4 = 4 * e / 42, s8 = 8 * e / 42;
+      const std::size_t n1 = p + w;
+      const std::size_t n2 = p + 2 * static_cast<std::size_t>(w);
+      add(p + 1, s8);
+      add(p + 2, s4);
+      if (x >= 2) {
+        add(n1 - 2, s2);
+        add(n2 - 2, s1);
       }
+      if (x >= 1) {
+        add(n1 - 1, s4);
+        add(n2 - 1, s2);
+      }
+      add(n1, s8);
+      add(n2, s4);
+      add(n1 + 1, s4);
+      add(n2 + 1, s2);
+      add(n1 + 2, s2);
+      add(n2 + 2, s1);
     }
   }
 }
