@@ -6,6 +6,10 @@
 #include <fstream>
 #include <sstream>
 
+#include <png.h>
+
+#include <cstring>
+
 #include "printer/TempDir.h"
 #include "printer/TestStreams.h"
 #include "tools/printer/Files.h"
@@ -46,6 +50,25 @@ TEST(PrinterPng, EncodesDotsAsBlackOnWhiteGreyscale) {
   ASSERT_TRUE(back);
   EXPECT_EQ(test::Draw(*back), test::Draw(picture));
   EXPECT_TRUE(EncodePng(Raster{}).empty());
+}
+
+// Pictures made elsewhere (a preview saved as colour with alpha) read as
+// dots where they are dark and opaque; transparency is paper.
+TEST(PrinterPng, ReadsColourAndTransparentPixels) {
+  const std::uint8_t rgba[] = {0, 0, 0, 255,   0, 0, 0, 0,   255, 255, 255, 255,  200, 0, 0, 255};
+  png_image image;
+  std::memset(&image, 0, sizeof image);
+  image.version = PNG_IMAGE_VERSION;
+  image.width = 4;
+  image.height = 1;
+  image.format = PNG_FORMAT_RGBA;
+  png_alloc_size_t size = 1024;
+  Bytes png(size);
+  ASSERT_TRUE(png_image_write_to_memory(&image, png.data(), &size, 0, rgba, 0, nullptr));
+  png.resize(size);
+  const auto dots = DecodePng(png);
+  ASSERT_TRUE(dots);
+  EXPECT_EQ(test::Draw(*dots), "#..#\n");
 }
 
 TEST(PrinterPng, RefusesWhatIsNotAPng) {

@@ -50,7 +50,9 @@ std::optional<Raster> DecodePng(const std::vector<std::uint8_t>& png) {
   }
   image.format = PNG_FORMAT_GRAY;
   std::vector<std::uint8_t> pixels(PNG_IMAGE_SIZE(image));
-  if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) {
+  // Transparent pixels are paper: compose them onto white, not black.
+  png_color white{255, 255, 255};
+  if (!png_image_finish_read(&image, &white, pixels.data(), 0, nullptr)) {
     png_image_free(&image);
     return std::nullopt;
   }
