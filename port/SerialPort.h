@@ -43,7 +43,8 @@ class SerialPort final : public IPort {
   // Returns 0: open and configured. -1: not opened (unknown name, missing
   // device, in use by another program, no permission); nothing to close.
   // -2: opened, but the settings were refused; the port stays open and the
-  // caller closes it.
+  // caller closes it. A pseudo-terminal (a stand-in printer) carries no
+  // parity and drops the parity bit; that alone is not a refusal.
   int OpenSerialPort(const std::string& portName, int baudCode, int bitLengthIndex,
                      int parityIndex, int stopBitIndex, int handshakeIndex);
 
