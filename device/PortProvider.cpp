@@ -8,8 +8,9 @@
 namespace brindle {
 
 SystemPortProvider::SystemPortProvider(IMessageBox& messages, IClock& clock,
-                                       std::optional<DeviceDirectory> devices)
-    : messages_(messages), clock_(clock), devices_(std::move(devices)) {}
+                                       std::optional<DeviceDirectory> devices,
+                                       ISocketStack& sockets)
+    : messages_(messages), clock_(clock), devices_(std::move(devices)), sockets_(sockets) {}
 
 DeviceDirectory SystemPortProvider::Devices() const {
   return devices_ ? *devices_ : DeviceDirectory::FromEnvironment();
@@ -50,7 +51,7 @@ OpenedPort SystemPortProvider::OpenUsbPrinter() {
 
 OpenedPort SystemPortProvider::ConnectTcp(const std::string& ipAddress,
                                           const std::string& tcpPort) {
-  auto link = std::make_unique<TcpLink>(messages_, clock_);
+  auto link = std::make_unique<TcpLink>(messages_, clock_, sockets_);
   const int result = link->ConnectTcp(ipAddress, tcpPort);
   return {result, std::move(link)};
 }

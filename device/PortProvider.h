@@ -11,6 +11,7 @@
 #include "port/DeviceDirectory.h"
 #include "port/MessageBox.h"
 #include "port/Port.h"
+#include "port/SocketStack.h"
 
 namespace brindle {
 
@@ -47,11 +48,13 @@ class IPortProvider {
 };
 
 // The real transports. Device paths resolve under `devices`, or, when none
-// is given, under the device directory of the environment at each open.
+// is given, under the device directory of the environment at each open;
+// TCP connections are made through `sockets`.
 class SystemPortProvider final : public IPortProvider {
  public:
   SystemPortProvider(IMessageBox& messages, IClock& clock,
-                     std::optional<DeviceDirectory> devices = std::nullopt);
+                     std::optional<DeviceDirectory> devices = std::nullopt,
+                     ISocketStack& sockets = PosixSocketStack::Instance());
 
   OpenedPort OpenSerial(const std::string& portName, int baudCode, int bitLength, int parity,
                         int stopBits, int handshake) override;
@@ -70,6 +73,7 @@ class SystemPortProvider final : public IPortProvider {
   IMessageBox& messages_;
   IClock& clock_;
   std::optional<DeviceDirectory> devices_;
+  ISocketStack& sockets_;
   bool setupApiLoaded_ = false;
 };
 
