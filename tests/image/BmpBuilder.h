@@ -9,7 +9,7 @@ namespace brindle::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
-struct BmpSpec {
+struct BmpFields {
   std::uint32_t headerSize = 40;  // 12, 40, 108 or 124
   std::int32_t width = 1;
   std::int32_t height = 1;        // negative for top-down
@@ -27,7 +27,7 @@ inline void PutLe(Bytes& b, std::uint64_t v, int n) {
   for (int i = 0; i < n; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
 
-inline Bytes BuildBmp(const BmpSpec& s) {
+inline Bytes BuildBmp(const BmpFields& s) {
   Bytes b;
   const std::size_t entry = s.headerSize == 12 ? 3 : 4;
   const std::size_t offset = 14 + s.headerSize + 4 * s.masks.size() + entry * s.palette.size();
@@ -65,9 +65,9 @@ inline Bytes BuildBmp(const BmpSpec& s) {
 }
 
 // A 24-bit picture whose pixels all have the colour (b, g, r), rows padded.
-inline BmpSpec Solid24(int width, int height, std::uint8_t blue, std::uint8_t green,
+inline BmpFields Solid24(int width, int height, std::uint8_t blue, std::uint8_t green,
                        std::uint8_t red) {
-  BmpSpec s;
+  BmpFields s;
   s.width = width;
   s.height = height;
   s.bitsPerPixel = 24;
@@ -86,8 +86,8 @@ inline BmpSpec Solid24(int width, int height, std::uint8_t blue, std::uint8_t gr
 
 // A 1-bit picture of the given size with every index 0 (rows padded),
 // colour table {entry0, entry1}.
-inline BmpSpec Blank1(int width, int height, std::uint32_t entry0, std::uint32_t entry1) {
-  BmpSpec s;
+inline BmpFields Blank1(int width, int height, std::uint32_t entry0, std::uint32_t entry1) {
+  BmpFields s;
   s.width = width;
   s.height = height;
   s.bitsPerPixel = 1;
@@ -98,7 +98,7 @@ inline BmpSpec Blank1(int width, int height, std::uint32_t entry0, std::uint32_t
 }
 
 // Sets the 1-bit pixel (x, stored row r) of a Blank1 picture to index 1.
-inline void SetBit(BmpSpec& s, int x, int r) {
+inline void SetBit(BmpFields& s, int x, int r) {
   const int rowBytes = ((s.width + 31) / 32) * 4;
   s.pixels[static_cast<std::size_t>(r) * rowBytes + x / 8] |=
       static_cast<std::uint8_t>(0x80 >> (x % 8));

@@ -10,7 +10,7 @@
 namespace brindle {
 namespace {
 
-using test::BmpSpec;
+using test::BmpFields;
 using test::BuildBmp;
 using test::Bytes;
 
@@ -29,7 +29,7 @@ TEST(BmpReader, LoadsEveryDepthWithItsRowLength) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.bits);
-    BmpSpec s;
+    BmpFields s;
     s.bitsPerPixel = c.bits;
     s.width = c.width;
     s.height = 2;
@@ -48,7 +48,7 @@ TEST(BmpReader, LoadsEveryDepthWithItsRowLength) {
 }
 
 TEST(BmpReader, KeepsStoredRowsBottomUpAndTurnsTopDownFiles) {
-  BmpSpec s = test::Solid24(1, 3, 0, 0, 0);
+  BmpFields s = test::Solid24(1, 3, 0, 0, 0);
   // Stored rows: blue 1, 2, 3 in file order.
   s.pixels = {1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0};
   BmpImage image;
@@ -66,7 +66,7 @@ TEST(BmpReader, KeepsStoredRowsBottomUpAndTurnsTopDownFiles) {
 TEST(BmpReader, ReadsCoreV4AndV5HeadersAndTheirColourTables) {
   for (std::uint32_t headerSize : {12u, 40u, 108u, 124u}) {
     SCOPED_TRACE(headerSize);
-    BmpSpec s;
+    BmpFields s;
     s.headerSize = headerSize;
     s.bitsPerPixel = 8;
     s.width = 2;
@@ -83,7 +83,7 @@ TEST(BmpReader, ReadsCoreV4AndV5HeadersAndTheirColourTables) {
 }
 
 TEST(BmpReader, ScalesSixteenBitChannelsAndRewritesThirtyTwoBitFields) {
-  BmpSpec s;
+  BmpFields s;
   s.bitsPerPixel = 16;
   s.width = 2;
   s.height = 1;
@@ -101,7 +101,7 @@ TEST(BmpReader, ScalesSixteenBitChannelsAndRewritesThirtyTwoBitFields) {
   EXPECT_EQ(PixelColour(image, 1, 0), (BmpColour{0, 0, 255}));
 
   // 32-bit with red in the top byte: stored as B, G, R, 0 afterwards.
-  BmpSpec t;
+  BmpFields t;
   t.bitsPerPixel = 32;
   t.compression = 3;
   t.width = 1;
@@ -113,7 +113,7 @@ TEST(BmpReader, ScalesSixteenBitChannelsAndRewritesThirtyTwoBitFields) {
 }
 
 TEST(BmpReader, DecodesRle8IntoUncompressedRows) {
-  BmpSpec s;
+  BmpFields s;
   s.bitsPerPixel = 8;
   s.compression = 1;
   s.width = 6;
@@ -136,7 +136,7 @@ TEST(BmpReader, DecodesRle8IntoUncompressedRows) {
 }
 
 TEST(BmpReader, DecodesRle4IntoUncompressedRows) {
-  BmpSpec s;
+  BmpFields s;
   s.bitsPerPixel = 4;
   s.compression = 2;
   s.width = 7;
@@ -160,7 +160,7 @@ TEST(BmpReader, DecodesRle4IntoUncompressedRows) {
 // the named error and leave the image empty.
 TEST(BmpReader, RefusesDamagedAndUnsupportedFiles) {
   auto base = [] {
-    BmpSpec s;
+    BmpFields s;
     s.bitsPerPixel = 8;
     s.width = 4;
     s.height = 2;
@@ -169,7 +169,7 @@ TEST(BmpReader, RefusesDamagedAndUnsupportedFiles) {
     return s;
   };
   auto rle = [&](Bytes stream) {
-    BmpSpec s = base();
+    BmpFields s = base();
     s.compression = 1;
     s.pixels = std::move(stream);
     return BuildBmp(s);
@@ -218,14 +218,14 @@ TEST(BmpReader, RefusesDamagedAndUnsupportedFiles) {
       {"RLE delta cut off", rle({0, 2, 1}), BmpError::BadRle},
   };
   {
-    BmpSpec s = base();
+    BmpFields s = base();
     s.compression = 1;
     s.height = -2;
     s.pixels = {0, 1};
     cases.push_back({"top-down RLE", BuildBmp(s), BmpError::BadDimensions});
   }
   {
-    BmpSpec s;
+    BmpFields s;
     s.bitsPerPixel = 16;
     s.compression = 3;
     s.masks = {0xFF00, 0x00FF, 0};
@@ -239,13 +239,13 @@ TEST(BmpReader, RefusesDamagedAndUnsupportedFiles) {
     cases.push_back({"mask beyond 16 bits", BuildBmp(s), BmpError::BadMasks});
   }
   {
-    BmpSpec s = base();
+    BmpFields s = base();
     s.palette.clear();
     cases.push_back({"no colour table", BuildBmp(s), BmpError::BadPalette});
   }
   {
     // A 4-byte end-of-bitmap stream cannot stand for 60,000 x 60,000 pixels.
-    BmpSpec s = base();
+    BmpFields s = base();
     s.compression = 1;
     s.width = 60000;
     s.height = 1000;
@@ -265,7 +265,7 @@ TEST(BmpReader, RefusesDamagedAndUnsupportedFiles) {
 }
 
 TEST(BmpReader, AcceptsRleEndingWithoutEndOfBitmapAndSkippedPixelsAsIndexZero) {
-  BmpSpec s;
+  BmpFields s;
   s.bitsPerPixel = 8;
   s.compression = 1;
   s.width = 3;
@@ -282,7 +282,7 @@ TEST(BmpReader, AcceptsRleEndingWithoutEndOfBitmapAndSkippedPixelsAsIndexZero) {
 TEST(BmpReader, SurvivesRandomDamageWithConsistentResults) {
   std::vector<Bytes> seeds;
   for (std::uint16_t bits : {1, 4, 8, 16, 24, 32}) {
-    BmpSpec s;
+    BmpFields s;
     s.bitsPerPixel = bits;
     s.width = 9;
     s.height = 5;
@@ -291,7 +291,7 @@ TEST(BmpReader, SurvivesRandomDamageWithConsistentResults) {
     seeds.push_back(BuildBmp(s));
   }
   {
-    BmpSpec s;
+    BmpFields s;
     s.bitsPerPixel = 8;
     s.compression = 1;
     s.width = 6;

@@ -10,12 +10,12 @@
 namespace brindle {
 namespace {
 
-using test::BmpSpec;
+using test::BmpFields;
 using test::Bytes;
 
 class Conversion : public test::TempDirTest {
  protected:
-  std::string File(const std::string& name, const BmpSpec& s) { return Write(name, test::BuildBmp(s)); }
+  std::string File(const std::string& name, const BmpFields& s) { return Write(name, test::BuildBmp(s)); }
 };
 
 TEST_F(Conversion, ProbesAnswerForOneEightAndTwentyFourBitFiles) {
@@ -25,16 +25,16 @@ TEST_F(Conversion, ProbesAnswerForOneEightAndTwentyFourBitFiles) {
     int needsConversion;
     int paletteWhite;
   };
-  BmpSpec white24 = test::Solid24(3, 2, 255, 255, 255);
-  BmpSpec grey24 = white24;
+  BmpFields white24 = test::Solid24(3, 2, 255, 255, 255);
+  BmpFields grey24 = white24;
   grey24.pixels[2] = 254;  // bottom-left pixel's red
-  BmpSpec pal8;
+  BmpFields pal8;
   pal8.bitsPerPixel = 8;
   pal8.palette = {0xFFFFFF, 0};
   pal8.pixels = {0, 0, 0, 0};
-  BmpSpec pal4 = pal8;
+  BmpFields pal4 = pal8;
   pal4.bitsPerPixel = 4;
-  BmpSpec pal8v5 = pal8;
+  BmpFields pal8v5 = pal8;
   pal8v5.headerSize = 124;
   Bytes fake(30, 0);  // "BM" and a data offset of 54, the rest cut off
   fake[0] = 'B';
@@ -140,7 +140,7 @@ TEST_F(Conversion, QueryBitmapSizeReportsDepthHeightAndWidth) {
   EXPECT_EQ(height, 100);
   EXPECT_EQ(width, 201);
 
-  BmpSpec topDown = test::Blank1(9, 3, 0, 0xFFFFFF);
+  BmpFields topDown = test::Blank1(9, 3, 0, 0xFFFFFF);
   topDown.height = -3;
   EXPECT_EQ(QueryBitmapSize(File("b.bmp", topDown), bits, height, width), 0);
   EXPECT_EQ(bits, 1);

@@ -8,7 +8,7 @@
 namespace brindle {
 namespace {
 
-using test::BmpSpec;
+using test::BmpFields;
 using test::Bytes;
 using test::Indexed8;
 using test::LoadLogo;
@@ -26,8 +26,8 @@ std::vector<int> MonoRow(const LogoBitmap& logo, int r, int count) {
 }
 
 // Seven pixels given as B, G, R, at 24 and 32 bits.
-BmpSpec TrueColour(int bits, const std::vector<std::array<std::uint8_t, 3>>& bgr) {
-  BmpSpec s;
+BmpFields TrueColour(int bits, const std::vector<std::array<std::uint8_t, 3>>& bgr) {
+  BmpFields s;
   s.bitsPerPixel = static_cast<std::uint16_t>(bits);
   s.width = static_cast<int>(bgr.size());
   s.height = 1;
@@ -61,7 +61,7 @@ TEST(Gray, IndexedPixelsTakeTheStoredByteAndOtherDepthsGiveBlack) {
   EXPECT_EQ(GrayRow(*logo8, 0, 2), (std::vector<int>{200, 7}));
 
   // 4 bits: the whole byte holding the pixel, for both of its pixels.
-  BmpSpec s4;
+  BmpFields s4;
   s4.bitsPerPixel = 4;
   s4.width = 2;
   s4.palette.assign(16, 0);
@@ -72,7 +72,7 @@ TEST(Gray, IndexedPixelsTakeTheStoredByteAndOtherDepthsGiveBlack) {
   EXPECT_EQ(GrayRow(*logo4, 0, 2), (std::vector<int>{0x3C, 0x3C}));
 
   // 16 and 1 bits: gray 0, even for white pixels.
-  BmpSpec s16;
+  BmpFields s16;
   s16.bitsPerPixel = 16;
   s16.width = 2;
   s16.pixels = {0xFF, 0x7F, 0xFF, 0x7F};
@@ -82,7 +82,7 @@ TEST(Gray, IndexedPixelsTakeTheStoredByteAndOtherDepthsGiveBlack) {
   logo16->ToGrayAdjusted(1, 0, 0);
   EXPECT_EQ(GrayRow(*logo16, 0, 2), (std::vector<int>{0, 0}));
 
-  BmpSpec s1 = test::Blank1(2, 1, 0xFFFFFF, 0);
+  BmpFields s1 = test::Blank1(2, 1, 0xFFFFFF, 0);
   auto logo1 = LoadLogo(s1);
   logo1->grayImage[0][0] = 99;
   logo1->ToGray(0, 0);
@@ -158,8 +158,8 @@ TEST(Threshold, GrayEqualToTheThresholdIsBlack) {
 
 // Runs the gray step and the diffusion on an 8-bit picture whose indices
 // are its gray values.
-std::unique_ptr<LogoBitmap> Diffuse(const BmpSpec& spec) {
-  auto logo = LoadLogo(spec);
+std::unique_ptr<LogoBitmap> Diffuse(const BmpFields& fields) {
+  auto logo = LoadLogo(fields);
   for (int x = 0; x < logo->paddedWidth; ++x) {
     for (int r = 0; r < logo->paddedHeight; ++r) logo->ToGray(x, r);
   }
@@ -208,7 +208,7 @@ TEST(Diffusion, ErrorAtTheRightEdgeWrapsIntoTheNextRow) {
     int mono;
   };
   for (const Case& c : {Case{110, 255}, Case{109, 0}}) {
-    BmpSpec s = Indexed8({0, 0, 0, 0, 0, 0, 0, 100}, 2);
+    BmpFields s = Indexed8({0, 0, 0, 0, 0, 0, 0, 100}, 2);
     s.pixels[8] = c.next;  // stored row 1, column 0
     auto logo = Diffuse(s);
     EXPECT_EQ(logo->monoImage[0][7], 0);

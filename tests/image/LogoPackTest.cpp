@@ -9,7 +9,7 @@
 namespace brindle {
 namespace {
 
-using test::BmpSpec;
+using test::BmpFields;
 using test::Bytes;
 using test::LoadLogo;
 
@@ -19,9 +19,9 @@ Bytes Packed(const LogoBitmap& logo) {
 
 // A 1-bit picture whose colour-table entry 0 is black, all white (index 1)
 // except the listed black pixels (device column x, device row y from top).
-BmpSpec Mono(int width, int height, const std::vector<std::pair<int, int>>& black,
+BmpFields Mono(int width, int height, const std::vector<std::pair<int, int>>& black,
              bool entry0White = false) {
-  BmpSpec s = test::Blank1(width, height, entry0White ? 0xFFFFFF : 0, entry0White ? 0 : 0xFFFFFF);
+  BmpFields s = test::Blank1(width, height, entry0White ? 0xFFFFFF : 0, entry0White ? 0 : 0xFFFFFF);
   // Index of white is 1 with a black entry 0, and 0 with a white entry 0.
   if (!entry0White) {
     for (auto& b : s.pixels) b = 0xFF;
@@ -51,7 +51,7 @@ TEST(Pack, TenByThreeGivesSixteenBytesInBothOrders) {
 // Column order runs down each column (band 0, band 1), band order along
 // each band; the black pixel at (1, 8) lies in band 1.
 TEST(Pack, TenByNineRunsDownColumnsOrAlongBands) {
-  const BmpSpec spec = Mono(10, 9, {{0, 0}, {9, 0}, {1, 8}});
+  const BmpFields fields = Mono(10, 9, {{0, 0}, {9, 0}, {1, 8}});
   Bytes columns(32, 0);
   columns[0] = 0x80;   // column 0, band 0
   columns[3] = 0x80;   // column 1, band 1
@@ -61,11 +61,11 @@ TEST(Pack, TenByNineRunsDownColumnsOrAlongBands) {
   bands[9] = 0x80;     // band 0, column 9
   bands[17] = 0x80;    // band 1, column 1
 
-  auto logo = LoadLogo(spec);
+  auto logo = LoadLogo(fields);
   EXPECT_EQ(logo->paddedHeight, 16);
   EXPECT_EQ(logo->PackDirect(0), 2);
   EXPECT_EQ(Packed(*logo), columns);
-  auto banded = LoadLogo(spec);
+  auto banded = LoadLogo(fields);
   banded->PackBands();
   EXPECT_EQ(Packed(*banded), bands);
 }
@@ -90,7 +90,7 @@ TEST(Pack, DirectPackingFollowsThePaletteSoColoursGiveTheSameDots) {
 }
 
 TEST(Pack, TwoHundredOneByOneHundredPadsWithBlankColumnsAndRows) {
-  BmpSpec s = test::Blank1(201, 100, 0, 0xFFFFFF);  // every pixel black
+  BmpFields s = test::Blank1(201, 100, 0, 0xFFFFFF);  // every pixel black
   auto logo = LoadLogo(s);
   EXPECT_EQ(logo->paddedWidth, 208);
   EXPECT_EQ(logo->paddedHeight, 104);
@@ -109,7 +109,7 @@ TEST(Pack, TwoHundredOneByOneHundredPadsWithBlankColumnsAndRows) {
 class SourceAverage : public test::TempDirTest {};
 
 TEST_F(SourceAverage, PacksTheSameBytesAtEveryLevelAndMode) {
-  BmpSpec s = test::Solid24(2, 1, 0, 0, 0);
+  BmpFields s = test::Solid24(2, 1, 0, 0, 0);
   s.pixels = {128, 128, 127, 128, 128, 128, 0, 0};
   const Bytes expected = {0x80, 0, 0, 0, 0, 0, 0, 0};
   for (std::uint16_t level = 0; level <= 10; ++level) {

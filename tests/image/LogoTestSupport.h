@@ -9,17 +9,17 @@
 
 namespace brindle::test {
 
-inline std::unique_ptr<LogoBitmap> LoadLogo(const BmpSpec& spec) {
+inline std::unique_ptr<LogoBitmap> LoadLogo(const BmpFields& fields) {
   auto logo = std::make_unique<LogoBitmap>();
-  const Bytes file = BuildBmp(spec);
+  const Bytes file = BuildBmp(fields);
   EXPECT_EQ(logo->LoadBitmapData(file.data(), file.size()), 1);
   return logo;
 }
 
 // An 8-bit picture one row high whose indices are `values` (the colour
 // table is all black, so the indices themselves are the gray values).
-inline BmpSpec Indexed8(const std::vector<std::uint8_t>& values, int height = 1) {
-  BmpSpec s;
+inline BmpFields Indexed8(const std::vector<std::uint8_t>& values, int height = 1) {
+  BmpFields s;
   s.bitsPerPixel = 8;
   s.width = static_cast<int>(values.size());
   s.height = height;

@@ -41,7 +41,7 @@ class PictureTest : public test::TempDirTest {
 };
 
 TEST_F(PictureTest, BitmapFilesLoadAtTheirOwnSizeTopRowFirst) {
-  test::BmpSpec s = test::Solid24(3, 2, 0, 0, 0);
+  test::BmpFields s = test::Solid24(3, 2, 0, 0, 0);
   s.pixels[12] = 0x40;  // stored row 1 (the top row), column 0: blue 0x40
   s.pixels[14] = 0x80;  // red 0x80
   const std::string path = Write("logo.bmp", test::BuildBmp(s));

@@ -18,7 +18,7 @@ class TempFile : public test::TempDirTest {};
 
 // A 10 x 2 picture: bottom row white, top row black at column 0 only.
 TEST_F(TempFile, PreviewFileHasTheExactLayout) {
-  test::BmpSpec s = test::Solid24(10, 2, 255, 255, 255);
+  test::BmpFields s = test::Solid24(10, 2, 255, 255, 255);
   s.pixels[32] = s.pixels[33] = s.pixels[34] = 0;  // stored row 1, column 0
   auto logo = LoadLogo(s);
   ASSERT_EQ(logo->PackThreshold(0, 5), 1);
