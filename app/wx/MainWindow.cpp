@@ -1,5 +1,6 @@
 #include "app/wx/MainWindow.h"
 
+#include <wx/evtloop.h>
 #include <wx/button.h>
 #include <wx/choice.h>
 #include <wx/listctrl.h>
@@ -12,15 +13,31 @@
 
 #include "app/wx/AppIcon.h"
 #include "app/wx/ControlFactory.h"
+#include "app/wx/ProgressDlg.h"
+#include "device/NVUploadCtrl.h"
+#include "splash/SplashScreenEx.h"
 #include "res/ControlIds.h"
 #include "res/DialogTemplate.h"
 
 namespace brindle {
 
 MainWindow::MainWindow(wxWindow* parent, const std::string& settingsDir) {
+  Create(parent, wxID_ANY, "", wxDefaultPosition, wxDefaultSize,
+         wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX);
+  // The job object shows its TCP/IP connect messages through this window.
+  ownCtrl_ = std::make_unique<CNVUploadCtrl>(*this);
+  Build(*ownCtrl_, settingsDir);
+}
+
+MainWindow::MainWindow(wxWindow* parent, IUploadCtrl& uploadCtrl, const std::string& settingsDir) {
+  Create(parent, wxID_ANY, "", wxDefaultPosition, wxDefaultSize,
+         wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX);
+  Build(uploadCtrl, settingsDir);
+}
+
+void MainWindow::Build(IUploadCtrl& uploadCtrl, const std::string& settingsDir) {
   const DialogTemplate& t = MainDialogTemplate();
-  Create(parent, wxID_ANY, wxString::FromUTF8(t.caption.data(), t.caption.size()),
-         wxDefaultPosition, wxDefaultSize, wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX);
+  SetTitle(wxString::FromUTF8(t.caption.data(), t.caption.size()));
   SetFont(wxFont(9, wxFONTFAMILY_SWISS, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL, false,
                  "DejaVu Sans"));
   CreateControls(this, t);
@@ -28,7 +45,7 @@ MainWindow::MainWindow(wxWindow* parent, const std::string& settingsDir) {
   // Enter and Esc are handled here, not by buttons with standard ids.
   SetEscapeId(wxID_NONE);
   SetAffirmativeId(wxID_NONE);
-  logic_ = std::make_unique<CMainDlg>(*this, settingsDir);
+  logic_ = std::make_unique<CMainDlg>(*this, uploadCtrl, settingsDir);
   BindEvents();
 }
 
@@ -41,14 +58,38 @@ int MainWindow::RunModal() {
 }
 
 void MainWindow::BindEvents() {
-  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { logic_->OnExit(); }, id::kExit);
+  auto button = [this](int id, void (CMainDlg::*handler)()) {
+    Bind(wxEVT_BUTTON, [this, handler](wxCommandEvent&) { ((*logic_).*handler)(); }, id);
+  };
+  button(id::kExit, &CMainDlg::OnExit);
+  button(id::kOpenFile, &CMainDlg::OnOpenFile);
+  button(id::kRemove, &CMainDlg::OnRemove);
+  button(id::kReset, &CMainDlg::OnReset);
+  button(id::kUpload, &CMainDlg::OnUpload);
+  button(id::kErase, &CMainDlg::OnErase);
+  button(id::kPrintout, &CMainDlg::OnPrintout);
+  const int sizeRadios[] = {id::kSizeSingle, id::kSizeDoubleWide, id::kSizeDoubleHigh,
+                            id::kSizeDoubleBoth};
+  for (int i = 0; i < 4; ++i) {
+    Bind(wxEVT_RADIOBUTTON, [this, i](wxCommandEvent&) { logic_->OnQuality(i); }, sizeRadios[i]);
+  }
+  Bind(wxEVT_RADIOBUTTON, [this](wxCommandEvent&) { logic_->OnRange(0); }, id::kRangeAll);
+  Bind(wxEVT_RADIOBUTTON, [this](wxCommandEvent&) { logic_->OnRange(1); }, id::kRangeSelection);
+  Bind(wxEVT_RADIOBUTTON, [this](wxCommandEvent&) { logic_->OnHalftoneNone(); },
+       id::kHalftoneNone);
+  Bind(wxEVT_RADIOBUTTON, [this](wxCommandEvent&) { logic_->OnHalftoneDiffusion(); },
+       id::kHalftoneDiffusion);
+  // The slider reconverts when the mouse lets it go, not at each move.
+  Bind(wxEVT_SCROLL_THUMBRELEASE, [this](wxScrollEvent&) { logic_->OnLevelReleased(); },
+       id::kLevelSlider);
+  Bind(wxEVT_PAINT, &MainWindow::OnPaint, this);
   Bind(wxEVT_CHOICE, [this](wxCommandEvent&) { logic_->OnPortSelChange(); }, id::kPortList);
   Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { logic_->OnClose(); });
   Bind(wxEVT_CHAR_HOOK, &MainWindow::OnCharHook, this);
   Bind(wxEVT_LIST_ITEM_SELECTED,
        [this](wxListEvent& e) {
          selectionMark_ = static_cast<int>(e.GetIndex());
-         e.Skip();
+         logic_->OnListClick();
        },
        id::kLogoList);
 }
@@ -168,8 +209,43 @@ void MainWindow::EndDialog(int result) {
   }
 }
 
-void MainWindow::ShowSplash() {}
-void MainWindow::HideSplash() {}
+void MainWindow::ProgressOpen(const std::string& caption) {
+  progress_ = new CProgressDlg(this);
+  progress_->SetTitle(wxString::FromUTF8(caption));
+  progress_->Show();
+  progress_->Update();
+}
+
+void MainWindow::ProgressSetRange(int minimum, int maximum) {
+  if (progress_) progress_->SetRange(minimum, maximum);
+}
+
+void MainWindow::ProgressSetPos(int position) {
+  if (!progress_) return;
+  progress_->SetPosition(position);
+  // Paint the step; user input stays queued until the operation has ended.
+  if (wxEventLoopBase* loop = wxEventLoopBase::GetActive()) loop->YieldFor(wxEVT_CATEGORY_UI);
+}
+
+void MainWindow::ProgressClose() {
+  if (!progress_) return;
+  progress_->Destroy();  // released once its window is gone
+  progress_ = nullptr;
+}
+
+void MainWindow::ShowSplash() {
+  splash_ = new CSplashScreenEx();
+  splash_->CreateSplashWindow(this, "", 0,
+                              SplashFadeIn | SplashFadeOut | SplashShadow | SplashCenterScreen);
+  splash_->LoadSplashBitmap(id::kSplashBitmap, 255, 0, 255);
+  splash_->ShowSplash();
+}
+
+void MainWindow::HideSplash() {
+  // The splash deletes itself once its window is gone.
+  if (splash_) splash_->HideSplash();
+  splash_ = nullptr;
+}
 
 void MainWindow::Wait(int ms) { wxMilliSleep(ms); }
 

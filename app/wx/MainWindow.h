@@ -1,6 +1,8 @@
 #pragma once
 // The real main window: a wxDialog built from template 102 that carries out
 // what CMainDlg asks of its host and forwards the window's events to it.
+#include <wx/bitmap.h>
+#include <wx/dc.h>
 #include <wx/dialog.h>
 
 #include <map>
@@ -9,8 +11,13 @@
 
 #include "app/MainDlg.h"
 #include "app/MainHost.h"
+#include "image/wx/PictureBitmap.h"
 
 class wxListCtrl;
+namespace brindle {
+class CProgressDlg;
+class CSplashScreenEx;
+}
 class wxSlider;
 
 namespace brindle {
@@ -20,6 +27,8 @@ class MainWindow final : public wxDialog, public IMainHost {
   // Creates the window and its controls, hidden. RunModal runs the start-up
   // steps, shows the window and returns when the dialog ends.
   MainWindow(wxWindow* parent, const std::string& settingsDir);
+  // With another job object (tests).
+  MainWindow(wxWindow* parent, IUploadCtrl& uploadCtrl, const std::string& settingsDir);
   ~MainWindow() override;
 
   int RunModal();
@@ -45,6 +54,18 @@ class MainWindow final : public wxDialog, public IMainHost {
   void SliderSetPos(int position) override;
   int SliderPos() override;
   int SliderMax() override;
+  bool ChooseLogoFile(std::string& path, std::string& name) override;
+  bool PreviewLoad(PreviewSide side, const std::string& path) override;
+  bool PreviewHasPicture(PreviewSide side) override;
+  Size PreviewDisplaySize(PreviewSide side) override;
+  void PreviewRefreshDisplays() override;
+  void InvalidateWindow() override;
+  void PaintStretch(PreviewSide side, Rect target, Size source) override;
+  void PaintFill(Rect area) override;
+  void ProgressOpen(const std::string& caption) override;
+  void ProgressSetRange(int minimum, int maximum) override;
+  void ProgressSetPos(int position) override;
+  void ProgressClose() override;
   void SetIcons() override;
   void RequestClose() override;
   void EndDialog(int result) override;
@@ -61,6 +82,22 @@ class MainWindow final : public wxDialog, public IMainHost {
   void BindEvents();
   void OnCharHook(wxKeyEvent& event);
 
+  void OnPaint(wxPaintEvent& event);
+
+  PictureBitmap& Picture(PreviewSide side);
+  PictureBitmap& Display(PreviewSide side);
+
+  // The preview pictures as loaded and their screen copies.
+  PictureBitmap leftDisplay_{0xFFFFFF};
+  PictureBitmap leftPicture_{0xFFFFFF};
+  PictureBitmap rightDisplay_{0xFFFFFF};
+  PictureBitmap rightPicture_{0xFFFFFF};
+  wxDC* paintDc_ = nullptr;  // set only while the window paints
+  CProgressDlg* progress_ = nullptr;  // the open progress window, if any
+  void Build(IUploadCtrl& uploadCtrl, const std::string& settingsDir);
+
+  std::unique_ptr<IUploadCtrl> ownCtrl_;  // the job object, unless one was given
+  CSplashScreenEx* splash_ = nullptr;      // shown during start-up only
   std::unique_ptr<CMainDlg> logic_;
   int selectionMark_ = -1;
 };
