@@ -144,7 +144,7 @@ const char* HelpText() {
          "                       page-N.png per cut page, nv-N.png, dot-logo.png\n"
          "  --nv-store DIR       keep the NV images and the Dot logo across runs\n"
          "\n"
-         "Behaviour and faults:\n"
+         "Behaviour and faults (the fault options act on TCP and serial connections):\n"
          "  --reply none|HEX     answer to GS I 1 (default 20); HEX is 1 to 50 bytes\n"
          "  --close-after N      drop each connection after reading N bytes\n"
          "  --stall-after N      stop reading each connection after N bytes, until the\n"
