@@ -8,11 +8,40 @@
 namespace brindle {
 namespace {
 
-constexpr std::size_t kProbeBytes = 58;  // file header plus 44 bytes
+// The probes look at the file header and the first bytes after the
+// information header: 58 bytes for the usual 40-byte header, up to 142 for
+// the 124-byte V5 header.
+constexpr std::size_t kProbeBytes = 142;
 enum ProbeKind { kProbeHeader, kProbePalette };
 
-// The first 58 bytes of the file, missing ones as 0; false unless at least
-// 14 bytes were there and they start with "BM".
+// Where the bit depth and colour-table entry 0 (or, without a table, the
+// first stored pixel) lie. The usual 40-byte header puts them at 28 and 54;
+// the other known header kinds move them, and reading the fixed offsets there
+// would take a V5 true-colour file for a 1-bit one and read a 1-bit file's
+// polarity from inside its header. Unknown sizes keep the usual offsets.
+struct ProbeOffsets {
+  std::size_t bits = 28;
+  std::size_t entry0 = 54;
+};
+
+ProbeOffsets OffsetsFor(std::uint32_t headerSize) {
+  switch (headerSize) {
+    case 12:
+      return {24, 26};
+    case 16:
+    case 52:
+    case 56:
+    case 64:
+    case 108:
+    case 124:
+      return {28, 14 + headerSize};
+    default:
+      return {};
+  }
+}
+
+// The first bytes of the file, missing ones as 0; false unless at least 14
+// bytes were there and they start with "BM".
 bool ProbePrefix(const std::uint8_t* data, std::size_t size,
                  std::array<std::uint8_t, kProbeBytes>& head) {
   if (size < 14 || data[0] != 'B' || data[1] != 'M') return false;
@@ -21,15 +50,23 @@ bool ProbePrefix(const std::uint8_t* data, std::size_t size,
   return true;
 }
 
+// needsConversion: the pixel data start at 54 (no colour table after a
+// 40-byte header), or the depth is 4 or 8 bits, or a true-colour depth
+// (16, 24, 32) whatever the header kind. paletteWhite: entry 0 (or the first
+// stored pixel) is white.
 int ProbeBytes(const std::uint8_t* data, std::size_t size, int which) {
   std::array<std::uint8_t, kProbeBytes> head{};
   if (!ProbePrefix(data, size, head)) return 0;
+  const ProbeOffsets at = OffsetsFor(bmp::Le32(&head[14]));
   if (which == kProbeHeader) {
     const std::uint32_t offset = bmp::Le32(&head[10]);
-    const std::uint16_t bits = bmp::Le16(&head[28]);
-    return (offset == 54 || bits == 8 || bits == 4) ? 1 : 0;
+    const std::uint16_t bits = bmp::Le16(&head[at.bits]);
+    return (offset == 54 || bits == 8 || bits == 4 || bits == 16 || bits == 24 || bits == 32)
+               ? 1
+               : 0;
   }
-  return (head[54] == 0xFF && head[55] == 0xFF && head[56] == 0xFF) ? 1 : 0;
+  const std::uint8_t* e = &head[at.entry0];
+  return (e[0] == 0xFF && e[1] == 0xFF && e[2] == 0xFF) ? 1 : 0;
 }
 
 }  // namespace

@@ -42,11 +42,13 @@ class LogoBitmap {
   LogoBitmap(const LogoBitmap&) = delete;
   LogoBitmap& operator=(const LogoBitmap&) = delete;
 
-  // Loading and probes. ProbeHeader gives `needsConversion` (1 when the
-  // pixel data start at offset 54 or the depth is 8 or 4 bits), ProbePalette
-  // gives `paletteWhite` (1 when file bytes 54, 55, 56 are all 0xFF); both
-  // read the first 58 bytes and count missing bytes as 0. LoadBitmapFile
-  // gives 1 on success, 0 on failure (then there is no picture).
+  // Loading and probes. ProbeHeader gives `needsConversion`: 1 when the
+  // pixel data start at offset 54 or the depth is not 1 bit (4, 8, 16, 24 or
+  // 32). ProbePalette gives `paletteWhite`: 1 when colour-table entry 0 (in
+  // a file without one, the first stored pixel) is white; with the usual
+  // 40-byte header these are file bytes 54, 55, 56. Both read the start of
+  // the file, count missing bytes as 0 and give 0 unless it starts with
+  // "BM". LoadBitmapFile gives 1 on success, 0 on failure (no picture then).
   int ProbeHeader(const std::string& path);
   int LoadBitmapFile(const std::string& path);
   int ProbePalette(const std::string& path);

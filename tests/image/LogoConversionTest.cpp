@@ -18,6 +18,9 @@ class Conversion : public test::TempDirTest {
   std::string File(const std::string& name, const BmpFields& s) { return Write(name, test::BuildBmp(s)); }
 };
 
+// needsConversion is 1 for every depth but 1 bit; paletteWhite tells whether
+// colour-table entry 0 (without a table, the first stored pixel) is white,
+// for every header kind. Missing bytes count as 0.
 TEST_F(Conversion, ProbesAnswerForOneEightAndTwentyFourBitFiles) {
   struct Case {
     const char* what;
@@ -36,6 +39,23 @@ TEST_F(Conversion, ProbesAnswerForOneEightAndTwentyFourBitFiles) {
   pal4.bitsPerPixel = 4;
   BmpFields pal8v5 = pal8;
   pal8v5.headerSize = 124;
+  BmpFields white24v5 = white24;
+  white24v5.headerSize = 124;
+  BmpFields mono1v5 = test::Blank1(8, 1, 0xFFFFFF, 0);
+  mono1v5.headerSize = 124;
+  BmpFields mono1core = test::Blank1(8, 1, 0xFFFFFF, 0);
+  mono1core.headerSize = 12;
+  BmpFields black1v4 = test::Blank1(8, 1, 0, 0xFFFFFF);
+  black1v4.headerSize = 108;
+  BmpFields pal8core = pal8;
+  pal8core.headerSize = 12;
+  BmpFields fields32 = test::Solid24(1, 1, 255, 255, 255);
+  fields32.bitsPerPixel = 32;
+  fields32.compression = 3;
+  fields32.masks = {0xFF0000, 0xFF00, 0xFF};
+  fields32.pixels = {255, 255, 255, 0};
+  BmpFields white24pal = white24;
+  white24pal.palette = {0, 0};
   Bytes fake(30, 0);  // "BM" and a data offset of 54, the rest cut off
   fake[0] = 'B';
   fake[1] = 'M';
@@ -48,7 +68,14 @@ TEST_F(Conversion, ProbesAnswerForOneEightAndTwentyFourBitFiles) {
       {"1-bit, entry 0 white", test::BuildBmp(test::Blank1(8, 1, 0xFFFFFF, 0)), 0, 1},
       {"1-bit, entry 0 black", test::BuildBmp(test::Blank1(8, 1, 0, 0xFFFFFF)), 0, 0},
       {"8-bit", test::BuildBmp(pal8), 1, 1},
-      {"8-bit, V5 header", test::BuildBmp(pal8v5), 1, 0},
+      {"8-bit, V5 header", test::BuildBmp(pal8v5), 1, 1},
+      {"8-bit, core header", test::BuildBmp(pal8core), 1, 1},
+      {"24-bit, V5 header", test::BuildBmp(white24v5), 1, 1},
+      {"24-bit with a colour table", test::BuildBmp(white24pal), 1, 0},
+      {"32-bit bit fields", test::BuildBmp(fields32), 1, 0},
+      {"1-bit, V5 header, entry 0 white", test::BuildBmp(mono1v5), 0, 1},
+      {"1-bit, V4 header, entry 0 black", test::BuildBmp(black1v4), 0, 0},
+      {"1-bit, core header, entry 0 white", test::BuildBmp(mono1core), 0, 1},
       {"4-bit", test::BuildBmp(pal4), 1, 1},
       {"30 bytes", fake, 1, 0},
       {"cut at 56 bytes", almostWhite, 1, 0},
