@@ -2,7 +2,6 @@
 
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>
-#include <wx/display.h>
 #include <wx/evtloop.h>
 #include <wx/image.h>
 #include <wx/settings.h>
@@ -45,9 +44,9 @@ CSplashScreenEx::CSplashScreenEx(IClock& clock)
   Bind(wxEVT_ERASE_BACKGROUND, [](wxEraseEvent&) {});
   Bind(wxEVT_PAINT, &CSplashScreenEx::OnPaint, this);
   Bind(wxEVT_TIMER, &CSplashScreenEx::OnTimer, this, kTimerId);
-  for (const wxEventType type : {wxEVT_LEFT_DOWN, wxEVT_RIGHT_DOWN, wxEVT_MIDDLE_DOWN}) {
-    Bind(type, [this](wxMouseEvent& e) { OnInput(e); });
-  }
+  Bind(wxEVT_LEFT_DOWN, [this](wxMouseEvent& e) { OnInput(e); });
+  Bind(wxEVT_RIGHT_DOWN, [this](wxMouseEvent& e) { OnInput(e); });
+  Bind(wxEVT_MIDDLE_DOWN, [this](wxMouseEvent& e) { OnInput(e); });
   Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& e) { OnInput(e); });
   Bind(wxEVT_KEY_DOWN, [this](wxKeyEvent& e) { OnInput(e); });
 }
