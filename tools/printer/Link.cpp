@@ -64,7 +64,7 @@ std::string Bytes(std::uint64_t n) { return std::to_string(n) + (n == 1 ? " byte
 
 // A stalled connection reads nothing more; it ends when the host hangs up,
 // another host connects, or the printer is stopped.
-LinkResult Stall(const LinkSpec& link, std::uint64_t total, const StopSignal& stop) {
+LinkResult Stall(const Connection& link, std::uint64_t total, const StopSignal& stop) {
   const std::string after = "stalled after " + Bytes(total);
   for (;;) {
     pollfd fds[3] = {{stop.fd(), POLLIN, 0},
@@ -96,7 +96,7 @@ LinkResult Stall(const LinkSpec& link, std::uint64_t total, const StopSignal& st
 
 }  // namespace
 
-LinkResult ServeLink(const LinkSpec& link, Session& session, const Options& options,
+LinkResult ServeLink(const Connection& link, Session& session, const Options& options,
                      const StopSignal& stop) {
   Pace pace(options.rate);
   std::uint64_t total = 0;

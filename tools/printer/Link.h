@@ -23,13 +23,13 @@ struct LinkResult {
   std::string text;  // for the summary line
 };
 
-struct LinkSpec {
+struct Connection {
   int fd = -1;         // connected socket or pseudo-terminal master, non-blocking
   bool pty = false;    // a hang-up shows as EIO rather than end-of-file
   int listener = -1;   // pending connections here end a stall; -1 for none
 };
 
-LinkResult ServeLink(const LinkSpec& link, Session& session, const Options& options,
+LinkResult ServeLink(const Connection& link, Session& session, const Options& options,
                      const StopSignal& stop);
 
 }  // namespace brindle::printer

@@ -32,7 +32,7 @@ struct Context {
 };
 
 // Serves one connection and reports it on standard output and in the log.
-LinkResult Serve(Context& ctx, const LinkSpec& link, const std::string& peer) {
+LinkResult Serve(Context& ctx, const Connection& link, const std::string& peer) {
   const int number = ++ctx.connections;
   ctx.output.Log("# connection " + std::to_string(number) + (peer.empty() ? "" : " from " + peer));
   Session session(ctx.printer, ctx.output, ctx.store);
