@@ -14,8 +14,9 @@ int Cut(IPort& port) {
 }
 
 int PrintRange(IPort& port, int first, int last, std::uint8_t mode) {
-  for (int n = first; n <= last; ++n) {
-    if (PrintImage(port, n, mode) == 0) return 0;
+  // Counted in 64 bits so that a range ending at the largest int ends.
+  for (std::int64_t n = first; n <= last; ++n) {
+    if (PrintImage(port, static_cast<int>(n), mode) == 0) return 0;
   }
   return Cut(port);
 }

@@ -41,6 +41,7 @@ TEST(ThermalPrintout, SendsTheSelectedImagesThenCuts) {
       {"300", 300, 0, 0, Log{W({0x1C, 0x70, 0x2C, 0x30})} + kCut},
       {"-1", -1, 0, 0, Log{W({0x1C, 0x70, 0xFF, 0x30})} + kCut},
       {"2- -1", 2, 0, -1, Prints(2, 2, 0x30) + kCut},
+      {"the largest number", 2147483647, 0, 2147483647, Log{W({0x1C, 0x70, 0xFF, 0x30})} + kCut},
       {"1000 with a size", 1000, 2, 0, Log{W({0x1C, 0x70, 0xE8, 0x32})} + kCut},
       {"erase", 1000, 1000, 0, Log{W({0x1C, 0x65})}},
       {"erase ignores the end", 1000, 1000, 7, Log{W({0x1C, 0x65})}},
