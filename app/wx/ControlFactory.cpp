@@ -1,5 +1,6 @@
 #include "app/wx/ControlFactory.h"
 
+#include <gtk/gtk.h>
 #include <wx/button.h>
 #include <wx/choice.h>
 #include <wx/gauge.h>
@@ -26,11 +27,13 @@ void CreateOne(wxWindow* parent, const ControlTemplate& c) {
   const int id = c.id > 0 ? c.id : wxID_ANY;
   switch (c.kind) {
     case ControlKind::Group:
-      new wxStaticBox(parent, id, Caption(c.caption), pos, size);
+    case ControlKind::PictureFrame: {
+      auto* box = new wxStaticBox(parent, id, Caption(c.caption), pos, size);
+      // A frame without a caption draws its border at the top of its
+      // rectangle, not below an empty label.
+      if (c.caption.empty()) gtk_frame_set_label_widget(GTK_FRAME(box->GetHandle()), nullptr);
       break;
-    case ControlKind::PictureFrame:
-      new wxStaticBox(parent, id, "", pos, size);
-      break;
+    }
     case ControlKind::Label:
     case ControlKind::Text:
       new wxStaticText(parent, id, Caption(c.caption), pos, size, wxST_NO_AUTORESIZE);

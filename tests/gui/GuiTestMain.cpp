@@ -5,34 +5,103 @@
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/bitmap.h>
-#include <wx/dcmemory.h>
-#include <wx/dcscreen.h>
 #include <wx/image.h>
 #include <wx/init.h>
 
+#include <wx/time.h>
+#include <wx/timer.h>
+#include <wx/utils.h>
+
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstdlib>
 
 #include "app/wx/GtkTheme.h"
 
 namespace brindle::test {
 
+void PumpEvents(int ms) {
+  const wxLongLong end = wxGetLocalTimeMillis() + ms;
+  do {
+    wxYield();
+    wxMilliSleep(10);
+  } while (wxGetLocalTimeMillis() < end);
+}
+
+wxImage GrabScreen(const wxRect& area) {
+  // wxScreenDC on GTK 3 may hand back an old copy of the screen; ImageMagick
+  // reads what the X server shows now.
+  const std::string file = ScreenshotPath(".grab-" + std::to_string(::getpid()) + ".png");
+  const std::string command = "import -window root -crop " + std::to_string(area.width) + "x" +
+                              std::to_string(area.height) + "+" + std::to_string(area.x) + "+" +
+                              std::to_string(area.y) + " +repage " + file;
+  wxImage image;
+  if (std::system(command.c_str()) == 0) image.LoadFile(wxString::FromUTF8(file));
+  std::remove(file.c_str());
+  return image;
+}
+
+wxImage GrabClient(wxWindow* window, int x, int y, int width, int height) {
+  window->Update();
+  PumpEvents(100);
+  const wxPoint origin = window->ClientToScreen(wxPoint(x, y));
+  return GrabScreen(wxRect(origin, wxSize(width, height)));
+}
+
 bool SaveWindowScreenshot(wxWindow* window, const std::string& path) {
   window->Update();
-  wxYield();
-  const wxRect r = window->GetScreenRect();
-  wxScreenDC screen;
-  wxBitmap bitmap(r.width, r.height, 24);
-  wxMemoryDC mem(bitmap);
-  mem.Blit(0, 0, r.width, r.height, &screen, r.x, r.y);
-  mem.SelectObject(wxNullBitmap);
-  return bitmap.SaveFile(wxString::FromUTF8(path), wxBITMAP_TYPE_PNG);
+  PumpEvents(100);
+  const wxImage image = GrabScreen(window->GetScreenRect());
+  return image.IsOk() && image.SaveFile(wxString::FromUTF8(path), wxBITMAP_TYPE_PNG);
 }
 
 void AfterIdle(wxWindow* window, std::function<void()> step) {
-  window->CallAfter([step = std::move(step)] {
-    wxYield();
+  window->CallAfter([window, step = std::move(step)] {
+    // Without a window manager the window is mapped and painted a little
+    // after the modal loop starts.
+    for (int i = 0; i < 200 && !window->IsShownOnScreen(); ++i) PumpEvents(10);
+    PumpEvents(300);
     step();
   });
+}
+
+namespace {
+
+// Runs queued steps from a one-shot timer; deletes itself after the last.
+class StepRunner : public wxTimer {
+ public:
+  StepRunner(std::vector<std::function<void()>> steps, int gapMs)
+      : steps_(std::move(steps)), gapMs_(gapMs) {}
+  void Notify() override {
+    if (next_ < steps_.size()) steps_[next_++]();
+    if (next_ < steps_.size()) {
+      StartOnce(gapMs_);
+    } else {
+      delete this;
+    }
+  }
+
+ private:
+  std::vector<std::function<void()>> steps_;
+  std::size_t next_ = 0;
+  int gapMs_;
+};
+
+}  // namespace
+
+void RunSteps(wxWindow* window, std::vector<std::function<void()>> steps, int gapMs) {
+  auto* runner = new StepRunner(std::move(steps), gapMs);
+  window->CallAfter([window, runner, gapMs] {
+    for (int i = 0; i < 200 && !window->IsShownOnScreen(); ++i) PumpEvents(10);
+    runner->StartOnce(gapMs);
+  });
+}
+
+void DestroyWindow(wxWindow* window) {
+  window->Destroy();
+  wxTheApp->ProcessIdle();  // deletes windows pending destruction
+  PumpEvents(100);
 }
 
 void ClickButton(wxWindow* window, int id) {

@@ -114,8 +114,7 @@ TEST_F(MainWindowGui, StartsWithEveryControlOfTheTemplateAndEndsThroughExit) {
   });
   EXPECT_EQ(window->RunModal(), wxID_CANCEL);
   EXPECT_TRUE(checked);
-  window->Destroy();
-  wxYield();
+  test::DestroyWindow(window);
 }
 
 TEST_F(MainWindowGui, EscapeEndsTheWindowAtOnce) {
@@ -127,8 +126,7 @@ TEST_F(MainWindowGui, EscapeEndsTheWindowAtOnce) {
     window->GetEventHandler()->ProcessEvent(key);
   });
   EXPECT_EQ(window->RunModal(), wxID_CANCEL);
-  window->Destroy();
-  wxYield();
+  test::DestroyWindow(window);
 }
 
 }  // namespace
