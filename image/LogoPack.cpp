@@ -57,8 +57,11 @@ int LogoBitmap::PackColumns(int source) {
 
 int LogoBitmap::PackDiffused(int paletteWhite, std::uint16_t level) {
   if (!HasPicture() || !FitsWorkImages() || !FitsRaster()) return 0;
-  for (int x = 0; x < paddedWidth; ++x) {
-    for (int r = 0; r < paddedHeight; ++r) ToGrayAdjusted(x, r, level);
+  // Each gray value depends on its own pixel only, so the rows may be the
+  // outer loop, which keeps the reads in memory order.
+  const int offset = BrightnessOffset(level);
+  for (int r = 0; r < paddedHeight; ++r) {
+    for (int x = 0; x < paddedWidth; ++x) StoreGray(x, r, offset);
   }
   WriteAdjustedFile();
   for (auto& row : monoImage) row.fill(0);
@@ -68,8 +71,8 @@ int LogoBitmap::PackDiffused(int paletteWhite, std::uint16_t level) {
 
 int LogoBitmap::PackThreshold(int paletteWhite, std::uint16_t level) {
   if (!HasPicture() || !FitsWorkImages() || !FitsRaster()) return 0;
-  for (int x = 0; x < paddedWidth; ++x) {
-    for (int r = 0; r < paddedHeight; ++r) ToGray(x, r);
+  for (int r = 0; r < paddedHeight; ++r) {
+    for (int x = 0; x < paddedWidth; ++x) StoreGray(x, r, 0);
   }
   ThresholdGray(level);
   return PackColumns(paletteWhite ? kSourceAverage : kMonoImage);
