@@ -1,0 +1,62 @@
+// brindle-cli: runs the main window's jobs from a terminal or a script.
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+#include <optional>
+
+#include "app/LogoEntry.h"
+#include "device/NVUploadCtrl.h"
+#include "port/MessageBox.h"
+#include "tools/cli/CliOptions.h"
+#include "tools/cli/CliRun.h"
+#include "tools/cli/OpenFailure.h"
+#include "tools/cli/ProgressPorts.h"
+
+namespace {
+
+// Bytes an upload of these files sends, for the progress bar: each logo's
+// raster plus its 4-byte header.
+std::size_t ExpectedUploadBytes(brindle::IUploadCtrl& ctrl, const brindle::cli::Options& o) {
+  std::size_t total = 0;
+  for (const std::string& path : o.files) {
+    int bpp = 0, height = 0, width = 0;
+    if (ctrl.QueryBitmapSize(path, bpp, height, width) == 0) {
+      total += static_cast<std::size_t>(brindle::LogoDeviceSize(width, height)) + 4;
+    }
+  }
+  return total;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace brindle;
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const cli::ParseResult parsed = cli::ParseOptions(args);
+  if (!parsed.options) {
+    std::cerr << "brindle-cli: " << parsed.error << "\n" << cli::UsageText(std::nullopt);
+    return cli::kExitUsage;
+  }
+  const cli::Options& options = *parsed.options;
+
+  StderrMessageBox messages;  // the TCP/IP connect messages go to standard error
+  SystemPortProvider system(messages, SystemClock::Instance());
+  std::optional<cli::ProgressBar> bar;
+  cli::ProgressPortProvider ports(system, [&bar](std::size_t written) {
+    if (bar) bar->Update(written);
+  });
+  CNVUploadCtrl ctrl(ports, SystemClock::Instance());
+
+  if (options.command == cli::Command::Upload && !options.quiet && !options.help &&
+      isatty(STDERR_FILENO)) {
+    bar.emplace(stderr, ExpectedUploadBytes(ctrl, options));
+  }
+  cli::Environment env{std::cout, std::cerr, [&] {
+                         return cli::ExplainOpenFailure(ctrl.LastPortError(), options.port);
+                       }};
+  std::cout.flush();
+  const int status = cli::RunCli(options, ctrl, env);
+  if (bar) bar->Finish();
+  return status;
+}
