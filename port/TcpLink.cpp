@@ -41,10 +41,30 @@ void TcpLink::Tell(const std::string& text) {
 }
 
 void TcpLink::Close() {
+  if (socket_) DrainAndShutDown();
   socket_.Reset();
   if (stackStarted_) {
     stack_.Cleanup();
     stackStarted_ = false;
+  }
+}
+
+// Closing a socket whose receive queue still holds bytes (a reply that the
+// job did not read) makes the kernel send a reset, and the printer's side
+// may then throw away the end of the stream it has not read yet. So the
+// link first says it has finished sending, then reads and discards what
+// the printer sends until it closes too, for a bounded time.
+void TcpLink::DrainAndShutDown() {
+  const int fd = socket_.Get();
+  if (::shutdown(fd, SHUT_WR) != 0) return;
+  const std::int64_t deadline = clock_.NowMs() + kCloseDrainLimitMs;
+  std::uint8_t discard[256];
+  for (;;) {
+    int err = 0;
+    if (posixio::WaitFor(fd, POLLIN, deadline, clock_, &err) != posixio::WaitResult::Ready) return;
+    const ssize_t n = ::recv(fd, discard, sizeof discard, 0);
+    if (n == 0) return;  // the printer closed its side
+    if (n < 0 && errno != EINTR && errno != EAGAIN) return;
   }
 }
 

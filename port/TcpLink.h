@@ -33,6 +33,8 @@ inline constexpr std::uint16_t kSocketVersion = 0x0202;
 inline constexpr int kConnectLimitMs = 5000;
 inline constexpr int kSendStallLimitMs = 10000;
 inline constexpr int kReceiveLimitMs = 1000;
+// Closing waits at most this long for the printer to close its side.
+inline constexpr int kCloseDrainLimitMs = 1000;
 
 // The Port Number text read as a decimal integer (leading white space
 // skipped, an optional sign, digits up to the first non-digit; no digits
@@ -73,7 +75,9 @@ class TcpLink final : public IPort {
   int WriteTimed(const std::uint8_t* data, std::size_t length) override;
   int WriteChunked(const std::uint8_t* data, std::size_t length) override;
   int Read(std::uint8_t* buffer, std::size_t size) override;
-  // Closes the socket and shuts the stack down.
+  // Ends the connection in order (finish sending, let the printer read to
+  // the end and close, at most kCloseDrainLimitMs), closes the socket and
+  // shuts the stack down.
   void Close() override;
   bool IsOpen() const override { return socket_.Valid(); }
   PortError LastError() const override { return error_; }
@@ -84,6 +88,8 @@ class TcpLink final : public IPort {
   int Fail(int err, int result);
 
   IMessageBox& messages_;
+  void DrainAndShutDown();
+
   IClock& clock_;
   ISocketStack& stack_;
   UniqueFd socket_;

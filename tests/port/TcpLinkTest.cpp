@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <random>
+#include <thread>
 
 #include "DeviceFixtures.h"
 #include "TestClocks.h"
@@ -370,6 +371,36 @@ TEST_F(TcpLinkTest, DeviceCheckReadsAReplyOnlyForThermalJobs) {
     }
     EXPECT_EQ(ReadSome(peer, 3), (Bytes{0x1D, 0x49, 0x01}));
   }
+}
+
+}  // namespace
+}  // namespace brindle
+
+namespace brindle {
+namespace {
+
+// A printer that answers at once and reads slowly: the link's close must
+// not reset the connection while the answer lies unread in its queue, or
+// the printer would lose the end of the stream.
+TEST_F(TcpLinkTest, CloseWithAnUnreadReplyLetsThePrinterReadEverything) {
+  Listener printer(8, 4096);
+  TcpLink link(messages, SystemClock::Instance(), stack);
+  ASSERT_EQ(link.ConnectTcp("127.0.0.1", printer.PortText()), 0);
+  const int peer = printer.Accept();
+  ASSERT_GE(peer, 0);
+  ASSERT_EQ(::send(peer, "\x20", 1, 0), 1);  // a reply the job never reads
+  const Bytes data(40000, 0xAA);
+  Bytes received;
+  std::thread reader([&] {
+    ::usleep(100000);  // the job finishes sending before the printer reads
+    received = ReadSome(peer, data.size() + 1);  // up to the link's end of stream
+    ::shutdown(peer, SHUT_WR);
+  });
+  EXPECT_EQ(link.SendTcp(data.data(), data.size()), 1);
+  link.Close();
+  reader.join();
+  EXPECT_EQ(received.size(), data.size());
+  EXPECT_FALSE(link.IsOpen());
 }
 
 }  // namespace
