@@ -126,9 +126,8 @@ wxRegion CSplashScreenEx::RegionFromBitmap(const wxBitmap& bitmap, const wxColou
   return region;
 }
 
-bool CSplashScreenEx::Fades() const {
-  return created_ && (flags_ & (SplashFadeIn | SplashFadeOut)) &&
-         const_cast<CSplashScreenEx*>(this)->CanSetTransparent();
+bool CSplashScreenEx::Fades() {
+  return created_ && (flags_ & (SplashFadeIn | SplashFadeOut)) && CanSetTransparent();
 }
 
 void CSplashScreenEx::ShowSplash() {

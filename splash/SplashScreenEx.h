@@ -61,7 +61,7 @@ class CSplashScreenEx : public wxFrame {
   // What the splash has decided, for the program's own checks.
   SplashPoint Position() const { return position_; }
   bool Shaped() const { return shaped_; }
-  bool Fades() const;
+  bool Fades();
 
  protected:
   // Deleted only through Destroy(), by the toolkit, once the window is gone.
