@@ -39,10 +39,13 @@ CNVUploadCtrl::~CNVUploadCtrl() = default;
 
 bool CNVUploadCtrl::IsWin9xPlatform() { return ports_.IsWin9xPlatform(); }
 
-// Every job ends here once a transport exists: a failing job keeps the
-// transport's account of why, then the transport is closed.
+// Every job ends here once a transport exists: a job that sent everything
+// still fails when the transport learns that the device dropped part of
+// it; a failing job keeps the transport's account of why; then the
+// transport is closed.
 int CNVUploadCtrl::EndJob(OpenedPort& opened, int result) {
   if (opened.port) {
+    if (result == JobOk && opened.port->Finish() == 0) result = JobStreamFailed;
     if (result != JobOk) lastError_ = opened.port->LastError();
     opened.port->Close();
   }

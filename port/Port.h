@@ -57,6 +57,13 @@ class IPort {
   // more than once; the destructor of every transport does it too.
   virtual void Close() = 0;
 
+  // Ends a job that wrote everything it meant to: waits, within the
+  // transport's own bound, until the device has taken the data, and
+  // returns 0 when the transport knows that it did not (a printer that
+  // reset the connection before reading to the end), else 1. Transports
+  // that cannot tell return 1. Close follows in every case.
+  virtual int Finish() { return 1; }
+
   // True between a successful open or connect and Close.
   virtual bool IsOpen() const = 0;
 

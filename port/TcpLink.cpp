@@ -40,8 +40,18 @@ void TcpLink::Tell(const std::string& text) {
   messages_.Show(text, kTcpMessageCaption, MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
+int TcpLink::Finish() {
+  if (!socket_) return Fail(ENOTCONN, 0);
+  return DrainAndShutDown();
+}
+
 void TcpLink::Close() {
-  if (socket_) DrainAndShutDown();
+  if (socket_ && !drained_) {
+    const PortError why = error_;  // closing keeps the account of the job's failure
+    DrainAndShutDown();
+    error_ = why;
+  }
+  drained_ = false;
   socket_.Reset();
   if (stackStarted_) {
     stack_.Cleanup();
@@ -53,18 +63,22 @@ void TcpLink::Close() {
 // job did not read) makes the kernel send a reset, and the printer's side
 // may then throw away the end of the stream it has not read yet. So the
 // link first says it has finished sending, then reads and discards what
-// the printer sends until it closes too, for a bounded time.
-void TcpLink::DrainAndShutDown() {
+// the printer sends until it closes too, for a bounded time. A reset on
+// the way means the printer dropped data it had not read: 0.
+int TcpLink::DrainAndShutDown() {
+  drained_ = true;
   const int fd = socket_.Get();
-  if (::shutdown(fd, SHUT_WR) != 0) return;
+  if (::shutdown(fd, SHUT_WR) != 0) return Fail(errno, 0);
   const std::int64_t deadline = clock_.NowMs() + kCloseDrainLimitMs;
   std::uint8_t discard[256];
   for (;;) {
     int err = 0;
-    if (posixio::WaitFor(fd, POLLIN, deadline, clock_, &err) != posixio::WaitResult::Ready) return;
+    const posixio::WaitResult w = posixio::WaitFor(fd, POLLIN, deadline, clock_, &err);
+    if (w == posixio::WaitResult::TimedOut) return 1;  // still open: nothing known to be lost
+    if (w == posixio::WaitResult::Failed) return Fail(err, 0);
     const ssize_t n = ::recv(fd, discard, sizeof discard, 0);
-    if (n == 0) return;  // the printer closed its side
-    if (n < 0 && errno != EINTR && errno != EAGAIN) return;
+    if (n == 0) return 1;  // the printer closed its side after reading everything
+    if (n < 0 && errno != EINTR && errno != EAGAIN) return Fail(errno, 0);
   }
 }
 

@@ -79,6 +79,9 @@ class TcpLink final : public IPort {
   // the end and close, at most kCloseDrainLimitMs), closes the socket and
   // shuts the stack down.
   void Close() override;
+  // Finishes sending and waits for the printer to close its side; 0 when
+  // the printer reset the connection instead (it did not read everything).
+  int Finish() override;
   bool IsOpen() const override { return socket_.Valid(); }
   PortError LastError() const override { return error_; }
 
@@ -88,11 +91,12 @@ class TcpLink final : public IPort {
   int Fail(int err, int result);
 
   IMessageBox& messages_;
-  void DrainAndShutDown();
+  int DrainAndShutDown();
 
   IClock& clock_;
   ISocketStack& stack_;
   UniqueFd socket_;
+  bool drained_ = false;  // Finish has already ended the sending side
   bool stackStarted_ = false;
   sockaddr_in address_{};
   PortError error_;

@@ -49,6 +49,7 @@ class FakePortProvider final : public IPortProvider {
   bool win9x = false;
   std::deque<Bytes> replies;            // given to each port
   std::set<std::size_t> failingWrites;  // given to each port
+  int finishResult = 1;                 // what each port's Finish reports
 
  private:
   // A port exists whatever the result, as the real transports do; it is
@@ -58,6 +59,7 @@ class FakePortProvider final : public IPortProvider {
     port->open = result == 0 || result == -2;
     port->replies = replies;
     port->failingWrites = failingWrites;
+    port->finishResult = finishResult;
     port->error = {result == 0 ? 0 : ENOENT, "/dev/fake"};
     return {result, std::move(port)};
   }

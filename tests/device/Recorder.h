@@ -134,8 +134,13 @@ class LogPort final : public IPort {
   }
   bool IsOpen() const override { return open; }
   PortError LastError() const override { return error; }
+  int Finish() override {
+    if (!finishResult) error.code = ECONNRESET;
+    return finishResult;
+  }
 
   std::set<std::size_t> failingWrites;
+  int finishResult = 1;
   std::deque<Bytes> replies;
   int silentResult = 0;
   bool open = true;

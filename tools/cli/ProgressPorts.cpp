@@ -23,6 +23,7 @@ class CountingPort final : public IPort {
   }
   int Read(std::uint8_t* buffer, std::size_t size) override { return inner_->Read(buffer, size); }
   void Close() override { inner_->Close(); }
+  int Finish() override { return inner_->Finish(); }
   bool IsOpen() const override { return inner_->IsOpen(); }
   PortError LastError() const override { return inner_->LastError(); }
 
