@@ -30,8 +30,12 @@ void CreateOne(wxWindow* parent, const ControlTemplate& c) {
     case ControlKind::PictureFrame: {
       auto* box = new wxStaticBox(parent, id, Caption(c.caption), pos, size);
       // A frame without a caption draws its border at the top of its
-      // rectangle, not below an empty label.
-      if (c.caption.empty()) gtk_frame_set_label_widget(GTK_FRAME(box->GetHandle()), nullptr);
+      // rectangle, not below an empty label: its label is kept hidden.
+      GtkWidget* label = gtk_frame_get_label_widget(GTK_FRAME(box->GetHandle()));
+      if (c.caption.empty() && label) {
+        gtk_widget_set_no_show_all(label, TRUE);
+        gtk_widget_hide(label);
+      }
       break;
     }
     case ControlKind::Label:

@@ -15,7 +15,9 @@ void InstallCompactTheme() {
       "entry { min-height:16px; padding:1px 4px; }"
       "radiobutton, checkbutton { min-height:0; padding:0; }"
       "radiobutton radio, checkbutton check { margin:0 4px 0 0; }"
-      "scale { padding-top:2px; padding-bottom:2px; }";
+      "scale { padding-top:2px; padding-bottom:2px; }"
+      // The progress bar fills its 26-pixel rectangle like a classic bar.
+      "progressbar trough, progressbar progress { min-height:22px; }";
   GdkScreen* screen = gdk_screen_get_default();
   if (!screen) return;
   GtkCssProvider* provider = gtk_css_provider_new();

@@ -1,8 +1,8 @@
 #include "app/wx/MainWindow.h"
 
-#include <wx/evtloop.h>
 #include <wx/button.h>
 #include <wx/choice.h>
+#include <wx/evtloop.h>
 #include <wx/listctrl.h>
 #include <wx/msgdlg.h>
 #include <wx/radiobut.h>
