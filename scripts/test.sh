@@ -7,10 +7,10 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
 
 echo "== build and test (build/)"
-BUILD_DIR=$root/build "$root/scripts/build.sh"
+BUILD_DIR=$root/build "$root/scripts/build.sh" -DBRINDLE_TEST_DIRS=
 (cd "$root/build" && ctest --output-on-failure -j 2)
 
 echo "== sanitizer build and test (build-asan/)"
 BUILD_DIR=$root/build-asan "$root/scripts/build.sh" -DBRINDLE_GUI=OFF -DBRINDLE_SANITIZE=ON \
-  -DCMAKE_BUILD_TYPE=Debug
+  -DCMAKE_BUILD_TYPE=Debug -DBRINDLE_TEST_DIRS=
 (cd "$root/build-asan" && ctest --output-on-failure -j 2)
