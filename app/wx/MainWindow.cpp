@@ -79,19 +79,36 @@ void MainWindow::BindEvents() {
        id::kHalftoneNone);
   Bind(wxEVT_RADIOBUTTON, [this](wxCommandEvent&) { logic_->OnHalftoneDiffusion(); },
        id::kHalftoneDiffusion);
-  // The slider reconverts when the mouse lets it go, not at each move.
-  Bind(wxEVT_SCROLL_THUMBRELEASE, [this](wxScrollEvent&) { logic_->OnLevelReleased(); },
-       id::kLevelSlider);
+  // The slider reconverts when the mouse lets it go (the end of a drag or
+  // of a click), not at each move and not on keys; the handler runs once
+  // the slider has taken its new position.
+  Slider()->Bind(wxEVT_LEFT_UP, [this](wxMouseEvent& e) {
+    e.Skip();
+    CallAfter([this] { logic_->OnLevelReleased(); });
+  });
   Bind(wxEVT_PAINT, &MainWindow::OnPaint, this);
   Bind(wxEVT_CHOICE, [this](wxCommandEvent&) { logic_->OnPortSelChange(); }, id::kPortList);
   Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { logic_->OnClose(); });
   Bind(wxEVT_CHAR_HOOK, &MainWindow::OnCharHook, this);
+  // The selection mark follows every selection, by mouse or keys; only a
+  // mouse click (also on empty space) shows the marked logo.
   Bind(wxEVT_LIST_ITEM_SELECTED,
        [this](wxListEvent& e) {
          selectionMark_ = static_cast<int>(e.GetIndex());
-         logic_->OnListClick();
+         e.Skip();
        },
        id::kLogoList);
+  // The list's rows area is its tallest part (the other is the header).
+  wxWindow* rows = nullptr;
+  for (wxWindow* part : ListView()->GetChildren()) {
+    if (!rows || part->GetSize().y > rows->GetSize().y) rows = part;
+  }
+  if (rows) {
+    rows->Bind(wxEVT_LEFT_UP, [this](wxMouseEvent& e) {
+      e.Skip();
+      CallAfter([this] { logic_->OnListClick(); });
+    });
+  }
 }
 
 // Esc always ends the dialog; Enter ends it unless a push button has the

@@ -104,6 +104,14 @@ void DestroyWindow(wxWindow* window) {
   PumpEvents(100);
 }
 
+void ClickAt(wxWindow* control, int x, int y) {
+  ASSERT_NE(control, nullptr);
+  const wxPoint p = control->ClientToScreen(wxPoint(x, y));
+  const std::string command = "xdotool mousemove " + std::to_string(p.x) + " " +
+                              std::to_string(p.y) + " click 1";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+}
+
 void ClickButton(wxWindow* window, int id) {
   wxWindow* button = window->FindWindow(id);
   ASSERT_NE(button, nullptr) << id;

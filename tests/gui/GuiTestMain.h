@@ -32,6 +32,10 @@ void AfterIdle(wxWindow* window, std::function<void()> step);
 // only one on the screen.
 void DestroyWindow(wxWindow* window);
 
+// Clicks the left mouse button at (x, y) of `control` with synthetic X
+// input, as a user would.
+void ClickAt(wxWindow* control, int x, int y);
+
 // Sends a button click to the control `id` of `window`, as a user's click does.
 void ClickButton(wxWindow* window, int id);
 

@@ -85,25 +85,38 @@ TEST_F(PreviewGui, SavedListIsShownAndThePreviewMatchesTheConvertedFile) {
     EXPECT_TRUE(test::SaveWindowScreenshot(window, test::ScreenshotPath("preview.png")));
 
   }, [&] {
-    // "Error Diffusion", then the slider released at 8: another picture.
-    auto* diffusion = static_cast<wxRadioButton*>(window->FindWindow(id::kHalftoneDiffusion));
-    diffusion->SetValue(true);
-    wxCommandEvent click(wxEVT_RADIOBUTTON, id::kHalftoneDiffusion);
-    click.SetEventObject(diffusion);
-    diffusion->GetEventHandler()->ProcessEvent(click);
-    auto* slider = static_cast<wxSlider*>(window->FindWindow(id::kLevelSlider));
-    slider->SetValue(8);
-    wxScrollEvent release(wxEVT_SCROLL_THUMBRELEASE, id::kLevelSlider, 8);
-    release.SetEventObject(slider);
-    slider->GetEventHandler()->ProcessEvent(release);
-    EXPECT_EQ(window->logic().level(), 8);
+    // A user's clicks: "Error Diffusion", then the slider released at 8.
+    test::ClickAt(window->FindWindow(id::kHalftoneDiffusion), 8, 8);
+  }, [&] {
     EXPECT_EQ(window->logic().halftoneMode(), 1);
+    auto* slider = static_cast<wxSlider*>(window->FindWindow(id::kLevelSlider));
+    // GTK moves the slider to where the trough is clicked; its ends lie
+    // about 10 pixels inside the control.
+    const int width = slider->GetSize().x;
+    test::ClickAt(slider, 10 + (width - 20) * 8 / 10, slider->GetSize().y / 2);
+  }, [&] {
+    auto* slider = static_cast<wxSlider*>(window->FindWindow(id::kLevelSlider));
+    EXPECT_EQ(slider->GetValue(), 8);
+    EXPECT_EQ(window->logic().level(), 8);
   }, [&] {
     wxImage diffused;
     ASSERT_TRUE(diffused.LoadFile(work.File("Temp.bmp")));
     EXPECT_GT(CountDifferentPixels(diffused, converted), 100);
     EXPECT_EQ(CountDifferentPixels(test::GrabClient(window, 704, 28, 240, 96), diffused, 2), 0);
     EXPECT_TRUE(test::SaveWindowScreenshot(window, test::ScreenshotPath("preview-diffusion.png")));
+  }, [&] {
+    // Clicking the first row shows the 1-bit logo on both sides; moving the
+    // selection with the keyboard shows nothing new.
+    test::ClickAt(window->FindWindow(id::kLogoList), 60, 30);
+  }, [&] {
+    EXPECT_EQ(window->logic().previewPath(), kSamples + "mono-shop.bmp");
+    EXPECT_EQ(LabelOf(window, id::kWidthText), "Width : 256");
+    const wxImage left = test::GrabClient(window, 370, 28, 256, 64);
+    EXPECT_EQ(CountDifferentPixels(test::GrabClient(window, 704, 28, 256, 64), left, 2), 0);
+    window->FindWindow(id::kLogoList)->SetFocus();
+    EXPECT_EQ(std::system("xdotool key Down"), 0);
+  }, [&] {
+    EXPECT_EQ(window->logic().previewPath(), kSamples + "mono-shop.bmp");
     ran = true;
     test::ClickButton(window, id::kExit);
   }});
