@@ -131,6 +131,11 @@ Bytes NvBlock(const std::vector<std::vector<bool>>& dots) {
   return block;
 }
 
+// A picture's pixels as 8-bit gray values, read by ImageMagick.
+std::string GrayPixels(const std::string& path) {
+  return RunProcess({"/usr/bin/convert", path, "-colorspace", "gray", "-depth", "8", "gray:-"}).out;
+}
+
 class CliProcess : public ::testing::Test {
  protected:
   test::TempDir dir;
@@ -270,9 +275,16 @@ TEST_F(CliWithPrinter, SerialJobsThroughTheDeviceDirectory) {
     test::BackgroundProcess printer({kPrinter, "--link", dir.File("ttyS0"), "--out", out()});
     ASSERT_NE(printer.ReadLine().find("serial on"), std::string::npos);
     printer.ReadLine();  // the link line
-    const auto r = RunProcess({kCli, "upload", "--baud", "115200", kSamples + "gray-cafe.bmp"},
+    const auto r = RunProcess({kCli, "upload", "--baud", "115200", "--halftone", "diffusion",
+                               kSamples + "gray-cafe.bmp"},
                               env, dir.str());
     EXPECT_EQ(r.status, 0) << r.err;
+    printer.ReadLine();  // the connection's summary: the image is stored
+    // The stored image is the picture the preview shows for the logo.
+    Converted("gray-cafe.bmp", "diffusion");
+    const std::string stored = GrayPixels(out() + "/nv-1.png");
+    EXPECT_EQ(stored.size(), 200u * 120u);
+    EXPECT_TRUE(stored == GrayPixels(dir.File("gray-cafe.bmp")));
   }
   {
     // A printer that never answers the device check, which a printout
