@@ -2,91 +2,87 @@
 // the size query of the logo list.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "BmpBuilder.h"
 #include "TempDir.h"
 #include "image/LogoConversion.h"
-#include "image/TempFiles.h"
 
 namespace brindle {
 namespace {
 
 using test::BmpFields;
+using test::BuildBmp;
 using test::Bytes;
 
 class Conversion : public test::TempDirTest {
  protected:
-  std::string File(const std::string& name, const BmpFields& s) { return Write(name, test::BuildBmp(s)); }
+  std::string File(const std::string& name, const BmpFields& s) { return Write(name, BuildBmp(s)); }
+
+  // What an upload learns of a file: needsConversion, loaded, paletteWhite,
+  // the packing's result, and the padded size and raster length. One object
+  // serves every file in turn, as in an upload.
+  std::tuple<int, int, int, int, int, int, int> Converted(const std::string& path, int halftoneMode) {
+    const LogoConversion c = ConvertLogo(*logo_, path, halftoneMode, 5);
+    return {c.needsConversion, c.loaded,           c.paletteWhite,   c.columnBytes,
+            logo_->paddedWidth, logo_->paddedHeight, logo_->rasterLength};
+  }
+
+  std::unique_ptr<LogoBitmap> logo_ = std::make_unique<LogoBitmap>();
 };
+
+BmpFields WithHeader(BmpFields s, std::uint32_t headerSize) {
+  s.headerSize = headerSize;
+  return s;
+}
 
 // needsConversion is 1 for every depth but 1 bit; paletteWhite tells whether
 // colour-table entry 0 (without a table, the first stored pixel) is white,
 // for every header kind. Missing bytes count as 0.
 TEST_F(Conversion, ProbesAnswerForOneEightAndTwentyFourBitFiles) {
-  struct Case {
-    const char* what;
-    Bytes file;
-    int needsConversion;
-    int paletteWhite;
-  };
-  BmpFields white24 = test::Solid24(3, 2, 255, 255, 255);
+  const BmpFields white24 = test::Solid24(3, 2, 255, 255, 255);
   BmpFields grey24 = white24;
   grey24.pixels[2] = 254;  // bottom-left pixel's red
-  BmpFields pal8;
-  pal8.bitsPerPixel = 8;
-  pal8.palette = {0xFFFFFF, 0};
-  pal8.pixels = {0, 0, 0, 0};
-  BmpFields pal4 = pal8;
+  const BmpFields pal8{.bitsPerPixel = 8, .palette = {0xFFFFFF, 0}, .pixels = {0, 0, 0, 0}};
+  const BmpFields white1 = test::Blank1(8, 1, 0xFFFFFF, 0), black1 = test::Blank1(8, 1, 0, 0xFFFFFF);
+  BmpFields pal4 = pal8, white24pal = white24;
   pal4.bitsPerPixel = 4;
-  BmpFields pal8v5 = pal8;
-  pal8v5.headerSize = 124;
-  BmpFields white24v5 = white24;
-  white24v5.headerSize = 124;
-  BmpFields mono1v5 = test::Blank1(8, 1, 0xFFFFFF, 0);
-  mono1v5.headerSize = 124;
-  BmpFields mono1core = test::Blank1(8, 1, 0xFFFFFF, 0);
-  mono1core.headerSize = 12;
-  BmpFields black1v4 = test::Blank1(8, 1, 0, 0xFFFFFF);
-  black1v4.headerSize = 108;
-  BmpFields pal8core = pal8;
-  pal8core.headerSize = 12;
-  BmpFields fields32 = test::Solid24(1, 1, 255, 255, 255);
-  fields32.bitsPerPixel = 32;
-  fields32.compression = 3;
-  fields32.masks = {0xFF0000, 0xFF00, 0xFF};
-  fields32.pixels = {255, 255, 255, 0};
-  BmpFields white24pal = white24;
   white24pal.palette = {0, 0};
-  Bytes fake(30, 0);  // "BM" and a data offset of 54, the rest cut off
-  fake[0] = 'B';
-  fake[1] = 'M';
-  fake[10] = 54;
-  Bytes almostWhite = test::BuildBmp(white24);
+  const BmpFields fields32{.bitsPerPixel = 32, .compression = 3, .masks = {0xFF0000, 0xFF00, 0xFF},
+                           .pixels = {255, 255, 255, 0}};
+  Bytes fake = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 54};  // data offset 54, the rest cut off
+  fake.resize(30, 0);
+  Bytes almostWhite = BuildBmp(white24);
   almostWhite.resize(56);  // bytes 54 and 55 are FF, byte 56 is missing
-  const Case cases[] = {
-      {"24-bit, white bottom-left", test::BuildBmp(white24), 1, 1},
-      {"24-bit, other bottom-left", test::BuildBmp(grey24), 1, 0},
-      {"1-bit, entry 0 white", test::BuildBmp(test::Blank1(8, 1, 0xFFFFFF, 0)), 0, 1},
-      {"1-bit, entry 0 black", test::BuildBmp(test::Blank1(8, 1, 0, 0xFFFFFF)), 0, 0},
-      {"8-bit", test::BuildBmp(pal8), 1, 1},
-      {"8-bit, V5 header", test::BuildBmp(pal8v5), 1, 1},
-      {"8-bit, core header", test::BuildBmp(pal8core), 1, 1},
-      {"24-bit, V5 header", test::BuildBmp(white24v5), 1, 1},
-      {"24-bit with a colour table", test::BuildBmp(white24pal), 1, 0},
-      {"32-bit bit fields", test::BuildBmp(fields32), 1, 0},
-      {"1-bit, V5 header, entry 0 white", test::BuildBmp(mono1v5), 0, 1},
-      {"1-bit, V4 header, entry 0 black", test::BuildBmp(black1v4), 0, 0},
-      {"1-bit, core header, entry 0 white", test::BuildBmp(mono1core), 0, 1},
-      {"4-bit", test::BuildBmp(pal4), 1, 1},
+  const struct {
+    const char* what;
+    Bytes file;
+    int needsConversion, paletteWhite;
+  } cases[] = {
+      {"24-bit, white bottom-left", BuildBmp(white24), 1, 1},
+      {"24-bit, other bottom-left", BuildBmp(grey24), 1, 0},
+      {"24-bit, V5 header", BuildBmp(WithHeader(white24, 124)), 1, 1},
+      {"24-bit with a colour table", BuildBmp(white24pal), 1, 0},
+      {"32-bit bit fields", BuildBmp(fields32), 1, 0},
+      {"1-bit, entry 0 white", BuildBmp(white1), 0, 1},
+      {"1-bit, entry 0 black", BuildBmp(black1), 0, 0},
+      {"1-bit, V5 header, entry 0 white", BuildBmp(WithHeader(white1, 124)), 0, 1},
+      {"1-bit, V4 header, entry 0 black", BuildBmp(WithHeader(black1, 108)), 0, 0},
+      {"1-bit, core header, entry 0 white", BuildBmp(WithHeader(white1, 12)), 0, 1},
+      {"4-bit", BuildBmp(pal4), 1, 1},
+      {"8-bit", BuildBmp(pal8), 1, 1},
+      {"8-bit, V5 header", BuildBmp(WithHeader(pal8, 124)), 1, 1},
+      {"8-bit, core header", BuildBmp(WithHeader(pal8, 12)), 1, 1},
       {"30 bytes", fake, 1, 0},
       {"cut at 56 bytes", almostWhite, 1, 0},
       {"14 bytes with offset 54", Bytes(fake.begin(), fake.begin() + 14), 1, 0},
       {"13 bytes", Bytes(fake.begin(), fake.begin() + 13), 0, 0},
       {"not BM", Bytes{'B', 'A', 0, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0}, 0, 0},
   };
-  for (const Case& c : cases) {
+  LogoBitmap logo;
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     const std::string path = Write("probe.bmp", c.file);
-    LogoBitmap logo;
     logo.rasterLength = 7;
     EXPECT_EQ(logo.ProbeHeader(path), c.needsConversion);
     EXPECT_EQ(logo.rasterLength, 0);
@@ -94,99 +90,57 @@ TEST_F(Conversion, ProbesAnswerForOneEightAndTwentyFourBitFiles) {
     EXPECT_EQ(logo.ProbePalette(path), c.paletteWhite);
     EXPECT_EQ(logo.rasterLength, 0);
   }
-  LogoBitmap logo;
   EXPECT_EQ(logo.ProbeHeader(Path("missing.bmp")), 0);
   EXPECT_EQ(logo.ProbePalette(Path("missing.bmp")), 0);
   EXPECT_EQ(logo.ProbeHeader(dir_.string()), 0);
 }
 
-// The worked example of an upload: a 1-bit logo of 200 x 100 dots packs
-// 25 x 13 x 8 = 2,600 bytes without conversion.
-TEST_F(Conversion, OneBitLogoPacksDirectly) {
-  const std::string path = File("logo.bmp", test::Blank1(200, 100, 0, 0xFFFFFF));
-  auto logo = std::make_unique<LogoBitmap>();
-  const LogoConversion c = ConvertLogo(*logo, path, 1, 5);
-  EXPECT_EQ(c.needsConversion, 0);
-  EXPECT_EQ(c.loaded, 1);
-  EXPECT_EQ(c.paletteWhite, 0);
-  EXPECT_EQ(c.columnBytes, 13);
-  EXPECT_EQ(logo->paddedWidth, 200);
-  EXPECT_EQ(logo->paddedHeight, 104);
-  EXPECT_EQ(logo->rasterLength, 2600);
-  EXPECT_FALSE(std::filesystem::exists(Path("TempTe.bmp")));
-}
-
-// Only the low 16 bits of the halftone mode choose error diffusion, which
-// is the packing that writes "TempTe.bmp".
-TEST_F(Conversion, HalftoneModeChoosesTheConvertingPacking) {
-  const std::string path = File("logo.bmp", test::Solid24(16, 8, 0, 0, 0));
-  auto logo = std::make_unique<LogoBitmap>();
-  LogoConversion c = ConvertLogo(*logo, path, 0x10000, 5);
-  EXPECT_EQ(c.needsConversion, 1);
-  EXPECT_EQ(c.columnBytes, 1);
-  EXPECT_EQ(logo->rasterLength, 16);
-  EXPECT_FALSE(std::filesystem::exists(Path("TempTe.bmp")));
-  c = ConvertLogo(*logo, path, 1, 5);
-  EXPECT_EQ(logo->rasterLength, 16);
-  EXPECT_TRUE(std::filesystem::exists(Path("TempTe.bmp")));
-}
-
-TEST_F(Conversion, AFileThatDoesNotLoadPacksNothing) {
-  const std::string path = Write("broken.bmp", Bytes{'B', 'M', 0, 0});
-  auto logo = std::make_unique<LogoBitmap>();
-  const LogoConversion c = ConvertLogo(*logo, path, 0, 5);
-  EXPECT_EQ(c.loaded, 0);
-  EXPECT_EQ(c.columnBytes, 0);
-  EXPECT_EQ(logo->rasterLength, 0);
-  EXPECT_EQ(logo->paddedWidth, 0);
+// A 1-bit logo of 200 x 100 dots packs 25 x 13 x 8 = 2,600 bytes without
+// conversion; only the low 16 bits of the halftone mode choose error
+// diffusion, the packing that writes "TempTe.bmp".
+TEST_F(Conversion, OneBitLogosPackDirectlyAndTheModeChoosesTheConversion) {
+  EXPECT_EQ(Converted(File("mono.bmp", test::Blank1(200, 100, 0, 0xFFFFFF)), 1),
+            std::tuple(0, 1, 0, 13, 200, 104, 2600));
+  EXPECT_FALSE(Exists("TempTe.bmp"));
+  const std::string colour = File("colour.bmp", test::Solid24(16, 8, 0, 0, 0));
+  EXPECT_EQ(Converted(colour, 0x10000), std::tuple(1, 1, 0, 1, 16, 8, 16));
+  EXPECT_FALSE(Exists("TempTe.bmp"));
+  EXPECT_EQ(Converted(colour, 1), std::tuple(1, 1, 0, 1, 16, 8, 16));
+  EXPECT_TRUE(Exists("TempTe.bmp"));
+  EXPECT_EQ(Converted(Write("broken.bmp", Bytes{'B', 'M', 0, 0}), 0), std::tuple(0, 0, 0, 0, 0, 0, 0));
 }
 
 TEST_F(Conversion, PreviewNamesTheConvertedFileOrThePathItself) {
   const std::string mono = File("mono.bmp", test::Blank1(8, 8, 0, 0xFFFFFF));
   EXPECT_EQ(MakePreviewFile(mono, 1, 5), mono);
-  EXPECT_FALSE(std::filesystem::exists(Path("Temp.bmp")));
-
+  EXPECT_FALSE(Exists("Temp.bmp"));
   const std::string colour = File("colour.bmp", test::Solid24(8, 8, 0, 0, 0));
   EXPECT_EQ(MakePreviewFile(colour, 0, 5), Path("Temp.bmp"));
-  const Bytes temp = Read(Path("Temp.bmp"));
+  const Bytes temp = Read("Temp.bmp");
   ASSERT_EQ(temp.size(), 62u + 4 * 8);
   EXPECT_EQ(temp[62], 0xFF);  // black picture, black bits
-  EXPECT_FALSE(std::filesystem::exists(Path("TempTe.bmp")));
+  EXPECT_FALSE(Exists("TempTe.bmp"));
   EXPECT_EQ(MakePreviewFile(colour, 1, 5), Path("Temp.bmp"));
-  EXPECT_TRUE(std::filesystem::exists(Path("TempTe.bmp")));
-
+  EXPECT_TRUE(Exists("TempTe.bmp"));
   // A missing file has no header to probe: it is named unchanged.
   EXPECT_EQ(MakePreviewFile(Path("missing.bmp"), 0, 5), Path("missing.bmp"));
 }
 
+// Pictures too large to pack still report their true size so that the logo
+// list can refuse them; failures leave the outputs untouched.
 TEST_F(Conversion, QueryBitmapSizeReportsDepthHeightAndWidth) {
-  std::int32_t bits = -5, height = -5, width = -5;
-  EXPECT_EQ(QueryBitmapSize(File("a.bmp", test::Solid24(201, 100, 1, 2, 3)), bits, height, width),
-            0);
-  EXPECT_EQ(bits, 24);
-  EXPECT_EQ(height, 100);
-  EXPECT_EQ(width, 201);
-
   BmpFields topDown = test::Blank1(9, 3, 0, 0xFFFFFF);
   topDown.height = -3;
-  EXPECT_EQ(QueryBitmapSize(File("b.bmp", topDown), bits, height, width), 0);
-  EXPECT_EQ(bits, 1);
-  EXPECT_EQ(height, 3);
-  EXPECT_EQ(width, 9);
-
-  // Too large to pack, yet its true size is reported so that the logo list
-  // can refuse it.
-  EXPECT_EQ(QueryBitmapSize(File("c.bmp", test::Blank1(4096, 400, 0, 0xFFFFFF)), bits, height,
-                            width),
-            0);
-  EXPECT_EQ(width, 4096);
-
-  bits = height = width = -5;
-  EXPECT_EQ(QueryBitmapSize(Path("missing.bmp"), bits, height, width), -1);
-  EXPECT_EQ(QueryBitmapSize(Write("junk.bmp", Bytes{'B', 'M', 1}), bits, height, width), -1);
-  EXPECT_EQ(bits, -5);
-  EXPECT_EQ(height, -5);
-  EXPECT_EQ(width, -5);
+  auto query = [](const std::string& path) {
+    std::int32_t bits = -5, height = -5, width = -5;
+    const int result = QueryBitmapSize(path, bits, height, width);
+    return std::tuple(result, bits, height, width);
+  };
+  EXPECT_EQ(query(File("a.bmp", test::Solid24(201, 100, 1, 2, 3))), std::tuple(0, 24, 100, 201));
+  EXPECT_EQ(query(File("b.bmp", topDown)), std::tuple(0, 1, 3, 9));
+  EXPECT_EQ(query(File("c.bmp", test::Blank1(4096, 400, 0, 0xFFFFFF))), std::tuple(0, 1, 400, 4096));
+  EXPECT_EQ(query(Path("missing.bmp")), std::tuple(-1, -5, -5, -5));
+  EXPECT_EQ(query(Write("junk.bmp", Bytes{'B', 'M', 1})), std::tuple(-1, -5, -5, -5));
 }
 
 }  // namespace

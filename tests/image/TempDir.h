@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -16,7 +16,6 @@ namespace brindle::test {
 class TempDirTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    previous_ = std::filesystem::current_path();
     std::string pattern = (std::filesystem::temp_directory_path() / "brindle-image-XXXXXX").string();
     ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
     dir_ = pattern;
@@ -29,20 +28,20 @@ class TempDirTest : public ::testing::Test {
   }
 
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+  bool Exists(const std::string& name) const { return std::filesystem::exists(dir_ / name); }
 
   std::string Write(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
-    std::ofstream out(Path(name), std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(Path(name), std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return Path(name);
   }
 
-  static std::vector<std::uint8_t> Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<std::uint8_t>((std::istreambuf_iterator<char>(in)),
-                                     std::istreambuf_iterator<char>());
+  std::vector<std::uint8_t> Read(const std::string& name) const {
+    std::ifstream in(Path(name), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
 
-  std::filesystem::path previous_;
+  const std::filesystem::path previous_ = std::filesystem::current_path();
   std::filesystem::path dir_;
 };
 

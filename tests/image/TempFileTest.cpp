@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "LogoTestSupport.h"
+#include "BmpBuilder.h"
 #include "TempDir.h"
 #include "image/LogoBitmap.h"
 #include "image/TempFiles.h"
@@ -35,7 +35,7 @@ TEST_F(TempFile, PreviewFileHasTheExactLayout) {
       0x00, 0x00, 0x00, 0x00,                                      // bottom row
       0x80, 0x00, 0x00, 0x00,                                      // top row
   };
-  EXPECT_EQ(Read(Path("Temp.bmp")), expected);
+  EXPECT_EQ(Read("Temp.bmp"), expected);
 }
 
 // The adjusted file cuts the brightness-adjusted gray at 128. At level 0
@@ -43,33 +43,27 @@ TEST_F(TempFile, PreviewFileHasTheExactLayout) {
 TEST_F(TempFile, AdjustedFileCutsTheAdjustedGrayAt128) {
   auto logo = LoadLogo(test::Indexed8({127, 128, 0, 255, 97, 96, 200, 10, 50}));
   ASSERT_EQ(logo->PackDiffused(0, 0), 1);
-  const Bytes file = Read(Path("TempTe.bmp"));
+  const Bytes file = Read("TempTe.bmp");
   ASSERT_EQ(file.size(), 66u);
   EXPECT_EQ(Bytes(file.begin(), file.begin() + 6), (Bytes{0x42, 0x4D, 0x42, 0x00, 0x00, 0x00}));
-  EXPECT_EQ(Bytes(file.begin() + 18, file.begin() + 26),
-            (Bytes{0x09, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00}));
+  EXPECT_EQ(Bytes(file.begin() + 18, file.begin() + 26), (Bytes{9, 0, 0, 0, 1, 0, 0, 0}));
   EXPECT_EQ(Bytes(file.begin() + 54, file.end()),
             (Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x25, 0x80, 0x00, 0x00}));
 }
 
+// All black: every pixel bit set, the bits after the row zero.
 TEST_F(TempFile, RowsArePaddedToFourBytes) {
-  struct Case {
-    int width;
-    std::size_t rowLength;
-  };
-  for (const Case& c : {Case{32, 4}, Case{33, 8}, Case{1, 4}, Case{65, 12}}) {
-    SCOPED_TRACE(c.width);
-    auto logo = LoadLogo(test::Solid24(c.width, 3, 0, 0, 0));
+  for (auto [width, rowLength] : {std::pair{32, 4}, std::pair{33, 8}, std::pair{1, 4}, std::pair{65, 12}}) {
+    SCOPED_TRACE(width);
+    auto logo = LoadLogo(test::Solid24(width, 3, 0, 0, 0));
     ASSERT_EQ(logo->PackThreshold(0, 5), 1);
     ASSERT_EQ(logo->WritePreviewFile(), 1);
-    const Bytes file = Read(Path("Temp.bmp"));
-    const std::size_t size = 62 + c.rowLength * 3;
-    ASSERT_EQ(file.size(), size);
-    EXPECT_EQ(file[2] | (file[3] << 8), static_cast<int>(size));
-    EXPECT_EQ(file[34] | (file[35] << 8), static_cast<int>(c.rowLength * 3));
-    // All black: every pixel bit set, the bits after the row zero.
-    EXPECT_EQ(file[62], c.width >= 8 ? 0xFF : 0x80);
-    EXPECT_EQ(file[62 + c.rowLength - 1], c.width % 32 == 0 ? 0xFF : 0x00);
+    const Bytes file = Read("Temp.bmp");
+    ASSERT_EQ(file.size(), 62u + rowLength * 3);
+    EXPECT_EQ(file[2] | (file[3] << 8), 62 + rowLength * 3);
+    EXPECT_EQ(file[34] | (file[35] << 8), rowLength * 3);
+    EXPECT_EQ(file[62], width >= 8 ? 0xFF : 0x80);
+    EXPECT_EQ(file[62 + rowLength - 1], width % 32 == 0 ? 0xFF : 0x00);
   }
 }
 
@@ -84,10 +78,9 @@ TEST_F(TempFile, ResultIsZeroWhenTheFileCannotBeCreatedOrWritten) {
 
 TEST_F(TempFile, PathsHaveNoLengthLimit) {
   std::filesystem::path deep = dir_;
-  for (int i = 0; i < 6; ++i) deep /= std::string(40, static_cast<char>('a' + i));
+  for (char c = 'a'; c < 'g'; ++c) deep /= std::string(40, c);
   std::filesystem::create_directories(deep);
   std::filesystem::current_path(deep);
-  ASSERT_GT(deep.string().size(), 200u);
   EXPECT_EQ(TempFilePath(kPreviewFileName), deep.string() + "/Temp.bmp");
   auto logo = LoadLogo(test::Solid24(8, 8, 0, 0, 0));
   ASSERT_EQ(logo->PackDiffused(0, 5), 1);
