@@ -3,10 +3,10 @@
 // rows top-down, so that decoded BMP pixels can be compared with them.
 #include <png.h>
 
-#include <algorithm>
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,38 +24,30 @@ struct RgbPicture {
 // blending, so the colour values are those stored in the file.
 inline RgbPicture ReadPngRgb(const std::string& path) {
   RgbPicture pic;
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) return pic;
+  const std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
   png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
-  if (png == nullptr || info == nullptr || setjmp(png_jmpbuf(png))) {
+  if (!f || info == nullptr) {
     png_destroy_read_struct(&png, &info, nullptr);
-    std::fclose(f);
-    pic.ok = false;
     return pic;
   }
-  png_init_io(png, f);
-  png_read_png(png, info,
-               PNG_TRANSFORM_EXPAND | PNG_TRANSFORM_SCALE_16 |
-                   PNG_TRANSFORM_GRAY_TO_RGB,
-               nullptr);
-  pic.width = png_get_image_width(png, info);
-  pic.height = png_get_image_height(png, info);
-  png_bytepp rows = png_get_rows(png, info);
-  const std::uint32_t channels = png_get_channels(png, info);
-  pic.rgb.resize(static_cast<std::size_t>(pic.width) * pic.height * 3);
-  pic.alpha.assign(static_cast<std::size_t>(pic.width) * pic.height, 255);
-  for (std::uint32_t y = 0; y < pic.height; ++y) {
-    for (std::uint32_t x = 0; x < pic.width; ++x) {
-      const png_bytep p = rows[y] + x * channels;
-      const std::size_t at = static_cast<std::size_t>(y) * pic.width + x;
-      std::copy(p, p + 3, pic.rgb.begin() + at * 3);
-      if (channels == 4) pic.alpha[at] = p[3];
+  if (setjmp(png_jmpbuf(png)) == 0) {
+    png_init_io(png, f.get());
+    png_read_png(png, info, PNG_TRANSFORM_EXPAND | PNG_TRANSFORM_SCALE_16 | PNG_TRANSFORM_GRAY_TO_RGB,
+                 nullptr);
+    pic.width = png_get_image_width(png, info);
+    pic.height = png_get_image_height(png, info);
+    const png_bytepp rows = png_get_rows(png, info);
+    const std::uint32_t channels = png_get_channels(png, info);
+    for (std::uint32_t y = 0; y < pic.height; ++y) {
+      for (const png_byte* p = rows[y]; p < rows[y] + pic.width * channels; p += channels) {
+        pic.rgb.insert(pic.rgb.end(), p, p + 3);
+        pic.alpha.push_back(channels == 4 ? p[3] : 255);
+      }
     }
+    pic.ok = true;
   }
   png_destroy_read_struct(&png, &info, nullptr);
-  std::fclose(f);
-  pic.ok = true;
   return pic;
 }
 
