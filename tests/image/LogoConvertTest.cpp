@@ -31,38 +31,49 @@ BmpFields TrueColour(std::uint16_t bits, const std::vector<std::array<std::uint8
   return s;
 }
 
-TEST(Gray, TrueColourPixelsWeighChannelsInTheStatedOrder) {
-  for (std::uint16_t bits : {24, 32}) {
-    SCOPED_TRACE(bits);
-    auto logo = LoadLogo(TrueColour(bits, {{128, 128, 128}, {129, 129, 129}, {255, 255, 255},
-                                           {254, 254, 254}, {0, 0, 255}, {0, 255, 0}, {255, 0, 0}}));
-    for (int x = 0; x < 7; ++x) logo->ToGray(x, 0);
-    EXPECT_EQ(Row(logo->grayImage, 0, 7), (std::vector<int>{127, 129, 255, 253, 76, 149, 29}));
-  }
-}
-
-// 8 bits: the index, whatever colour it names; 4 bits: the whole byte
-// holding the pixel, for both of its pixels; 16 and 1 bits: gray 0, even
-// for white pixels.
-TEST(Gray, IndexedPixelsTakeTheStoredByteAndOtherDepthsGiveBlack) {
+// Gray values by ToGray (level kPlain) or ToGrayAdjusted at a level, for
+// every pixel of a one-row picture. 24 and 32 bits weigh G, R, B in that
+// order: (31, 31, 255) weighs to 97.976, (0, 224, 0) to 131.488; channels
+// that pass 255 or 0 stop there. 8 bits take the index, whatever colour it
+// names; 4 bits the whole byte holding the pixel, for both of its pixels;
+// 16 and 1 bits give 0, even for white pixels.
+TEST(Gray, PixelsWeighTheirChannelsWithTheBrightnessClamped) {
+  constexpr int kPlain = -1;
+  const std::vector<std::array<std::uint8_t, 3>> edges = {{128, 128, 128}, {129, 129, 129}, {255, 255, 255},
+                                                          {254, 254, 254}, {0, 0, 255},     {0, 255, 0},
+                                                          {255, 0, 0}};
   const BmpFields s4{.width = 2, .bitsPerPixel = 4, .palette = std::vector<std::uint32_t>(16, 0),
                      .pixels = {0x3C, 0, 0, 0}};
   const BmpFields s16{.width = 2, .bitsPerPixel = 16, .pixels = {0xFF, 0x7F, 0xFF, 0x7F}};
   const struct {
     BmpFields fields;
+    int level;
     std::vector<int> gray;
   } cases[] = {
-      {Indexed8({200, 7}), {200, 7}},
-      {s4, {0x3C, 0x3C}},
-      {s16, {0, 0}},
-      {test::Blank1(2, 1, 0xFFFFFF, 0), {0, 0}},
+      {TrueColour(24, edges), kPlain, {127, 129, 255, 253, 76, 149, 29}},
+      {TrueColour(32, edges), kPlain, {127, 129, 255, 253, 76, 149, 29}},
+      {TrueColour(24, {{0, 0, 255}, {240, 240, 240}}), 0, {97, 255}},
+      {TrueColour(32, {{0, 255, 0}, {20, 20, 20}}), 10, {131, 0}},
+      {TrueColour(24, {{128, 128, 128}}), 5, {127}},
+      {Indexed8({200, 7}), kPlain, {200, 7}},
+      {Indexed8({250, 100}), 0, {255, 131}},
+      {Indexed8({10}), 10, {0}},
+      {s4, kPlain, {0x3C, 0x3C}},
+      {s4, 5, {0x3C, 0x3C}},
+      {s16, kPlain, {0, 0}},
+      {s16, 0, {0, 0}},
+      {test::Blank1(2, 1, 0xFFFFFF, 0), kPlain, {0, 0}},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.fields.bitsPerPixel << " bits, level " << c.level);
     auto logo = LoadLogo(c.fields);
-    logo->grayImage[0][0] = logo->grayImage[0][1] = 99;
-    logo->ToGray(0, 0);
-    logo->ToGrayAdjusted(1, 0, 5);
-    EXPECT_EQ(Row(logo->grayImage, 0, 2), c.gray) << c.fields.bitsPerPixel;
+    const int width = static_cast<int>(c.gray.size());
+    logo->grayImage[0].fill(99);
+    for (int x = 0; x < width; ++x) {
+      if (c.level == kPlain) logo->ToGray(x, 0);
+      else logo->ToGrayAdjusted(x, 0, static_cast<std::uint16_t>(c.level));
+    }
+    EXPECT_EQ(Row(logo->grayImage, 0, width), c.gray);
   }
 }
 
@@ -90,26 +101,6 @@ TEST(Levels, OffsetsAndThresholdsFollowTheLevelTable) {
   }
 }
 
-// (31, 31, 255) weighs to 97.976; (0, 224, 0) to 131.488; channels that
-// pass 255 or 0 stop there. 8-bit indices take the offset the same way.
-TEST(Gray, BrightnessIsAddedToEachChannelAndClamped) {
-  const struct {
-    BmpFields fields;
-    std::uint16_t level;
-    int gray;
-  } cases[] = {
-      {TrueColour(24, {{0, 0, 255}}), 0, 97},      {TrueColour(24, {{0, 255, 0}}), 10, 131},
-      {TrueColour(24, {{240, 240, 240}}), 0, 255}, {TrueColour(24, {{20, 20, 20}}), 10, 0},
-      {TrueColour(24, {{128, 128, 128}}), 5, 127}, {Indexed8({250}), 0, 255},
-      {Indexed8({10}), 10, 0},                     {Indexed8({100}), 0, 131},
-  };
-  for (const auto& c : cases) {
-    auto logo = LoadLogo(c.fields);
-    logo->ToGrayAdjusted(0, 0, c.level);
-    EXPECT_EQ(logo->grayImage[0][0], c.gray) << c.gray;
-  }
-}
-
 TEST(Threshold, GrayEqualToTheThresholdIsBlack) {
   auto logo = LoadLogo(Indexed8({128, 129, 103, 104, 153, 154, 0, 255}));
   for (int x = 0; x < 8; ++x) logo->ToGray(x, 0);
@@ -127,48 +118,34 @@ TEST(Threshold, GrayEqualToTheThresholdIsBlack) {
   }
 }
 
-// Runs the gray step and the diffusion on an 8-bit picture whose indices
-// are its gray values.
-std::unique_ptr<LogoBitmap> Diffuse(const BmpFields& fields) {
-  auto logo = LoadLogo(fields);
-  for (int x = 0; x < logo->paddedWidth; ++x) {
-    for (int r = 0; r < logo->paddedHeight; ++r) logo->ToGray(x, r);
-  }
-  logo->DiffuseError();
-  return logo;
-}
-
-// Gray 100 at (0, 0) is black and passes trunc(8 * 100 / 42) = 19 to its
-// right neighbour and trunc(4 * 100 / 42) = 9 to the one after.
-TEST(Diffusion, SharesNineteenAndNineReachTheRightNeighbours) {
+// Gray 100 is black and passes trunc(8 * 100 / 42) = 19 to the next
+// position and trunc(4 * 100 / 42) = 9 to the one after; in a picture 8
+// wide, column 7 passes on to columns 0 and 1 of the next row.
+TEST(Diffusion, SharesNineteenAndNineReachTheNextPositionsAcrossTheRightEdge) {
   const struct {
-    std::vector<std::uint8_t> row;
-    int x, mono;
+    std::vector<std::uint8_t> row0;
+    std::uint8_t row1;  // row 1, column 0
+    int r, x, mono;
   } cases[] = {
-      {{100, 110}, 1, 255},  // 110 + 19 = 129
-      {{100, 109}, 1, 0},    // 109 + 19 = 128
+      {{100, 110}, 0, 0, 1, 255},  // 110 + 19 = 129
+      {{100, 109}, 0, 0, 1, 0},    // 109 + 19 = 128
       // Column 1 (0 + 19) is black and passes trunc(8 * 19 / 42) = 3 on.
-      {{100, 0, 116}, 2, 0},    // 116 + 9 + 3 = 128
-      {{100, 0, 117}, 2, 255},  // 117 + 9 + 3 = 129
+      {{100, 0, 116}, 0, 0, 2, 0},    // 116 + 9 + 3 = 128
+      {{100, 0, 117}, 0, 0, 2, 255},  // 117 + 9 + 3 = 129
+      {{0, 0, 0, 0, 0, 0, 0, 100}, 110, 1, 0, 255},
+      {{0, 0, 0, 0, 0, 0, 0, 100}, 109, 1, 0, 0},
   };
   for (const auto& c : cases) {
-    std::vector<std::uint8_t> row = c.row;
-    row.resize(16, 0);
-    auto logo = Diffuse(Indexed8(row, 8));
-    EXPECT_EQ(logo->monoImage[0][0], 0);
-    EXPECT_EQ(logo->monoImage[0][c.x], c.mono) << int(c.row.back());
-  }
-}
-
-// In a picture 8 wide, the error of column 7 passes on to columns 0 and 1
-// of the next row (positions p + 1 and p + 2).
-TEST(Diffusion, ErrorAtTheRightEdgeWrapsIntoTheNextRow) {
-  for (auto [next, mono] : {std::pair{110, 255}, std::pair{109, 0}}) {
-    BmpFields s = Indexed8({0, 0, 0, 0, 0, 0, 0, 100}, 2);
-    s.pixels[8] = static_cast<std::uint8_t>(next);  // stored row 1, column 0
-    auto logo = Diffuse(s);
-    EXPECT_EQ(logo->monoImage[0][7], 0);
-    EXPECT_EQ(logo->monoImage[1][0], mono) << next;
+    std::vector<std::uint8_t> row = c.row0;
+    row.resize(8, 0);
+    BmpFields s = Indexed8(row, 2);
+    s.pixels[8] = c.row1;
+    auto logo = LoadLogo(s);
+    for (int x = 0; x < 8; ++x) {
+      for (int r = 0; r < 8; ++r) logo->ToGray(x, r);
+    }
+    logo->DiffuseError();
+    EXPECT_EQ(logo->monoImage[c.r][c.x], c.mono) << int(c.row0.back()) << " " << int(c.row1);
   }
 }
 
