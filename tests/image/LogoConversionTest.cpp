@@ -45,8 +45,7 @@ TEST_F(Conversion, ProbesAnswerForOneEightAndTwentyFourBitFiles) {
   grey24.pixels[2] = 254;  // bottom-left pixel's red
   const BmpFields pal8{.bitsPerPixel = 8, .palette = {0xFFFFFF, 0}, .pixels = {0, 0, 0, 0}};
   const BmpFields white1 = test::Blank1(8, 1, 0xFFFFFF, 0), black1 = test::Blank1(8, 1, 0, 0xFFFFFF);
-  BmpFields pal4 = pal8, white24pal = white24;
-  pal4.bitsPerPixel = 4;
+  BmpFields white24pal = white24;
   white24pal.palette = {0, 0};
   const BmpFields fields32{.bitsPerPixel = 32, .compression = 3, .masks = {0xFF0000, 0xFF00, 0xFF},
                            .pixels = {255, 255, 255, 0}};
@@ -69,7 +68,7 @@ TEST_F(Conversion, ProbesAnswerForOneEightAndTwentyFourBitFiles) {
       {"1-bit, V5 header, entry 0 white", BuildBmp(WithHeader(white1, 124)), 0, 1},
       {"1-bit, V4 header, entry 0 black", BuildBmp(WithHeader(black1, 108)), 0, 0},
       {"1-bit, core header, entry 0 white", BuildBmp(WithHeader(white1, 12)), 0, 1},
-      {"4-bit", BuildBmp(pal4), 1, 1},
+      {"4-bit", BuildBmp({.bitsPerPixel = 4, .palette = {0xFFFFFF, 0}, .pixels = {0, 0, 0, 0}}), 1, 1},
       {"8-bit", BuildBmp(pal8), 1, 1},
       {"8-bit, V5 header", BuildBmp(WithHeader(pal8, 124)), 1, 1},
       {"8-bit, core header", BuildBmp(WithHeader(pal8, 12)), 1, 1},
@@ -116,9 +115,7 @@ TEST_F(Conversion, PreviewNamesTheConvertedFileOrThePathItself) {
   EXPECT_FALSE(Exists("Temp.bmp"));
   const std::string colour = File("colour.bmp", test::Solid24(8, 8, 0, 0, 0));
   EXPECT_EQ(MakePreviewFile(colour, 0, 5), Path("Temp.bmp"));
-  const Bytes temp = Read("Temp.bmp");
-  ASSERT_EQ(temp.size(), 62u + 4 * 8);
-  EXPECT_EQ(temp[62], 0xFF);  // black picture, black bits
+  EXPECT_EQ(Read("Temp.bmp").size(), 62u + 4 * 8);
   EXPECT_FALSE(Exists("TempTe.bmp"));
   EXPECT_EQ(MakePreviewFile(colour, 1, 5), Path("Temp.bmp"));
   EXPECT_TRUE(Exists("TempTe.bmp"));
