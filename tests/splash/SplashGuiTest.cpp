@@ -14,7 +14,6 @@
 #include <wx/uiaction.h>
 #include <wx/weakref.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -38,8 +37,14 @@ void PrintTo(const SplashPoint& p, std::ostream* os) { *os << "(" << p.x << ", "
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
 const wxColour kDesktop(0, 110, 120);
 const wxColour kMagenta(255, 0, 255);
+// 1280 x 1024 screen without panels: ((1280 - 644) / 2, (1024 - 213) / 2).
+const wxPoint kOrigin(318, 405);
+const wxPoint kCentre(640, 511);
 
 class WxEnvironment : public ::testing::Environment {
  public:
@@ -59,16 +64,14 @@ class WxEnvironment : public ::testing::Environment {
 
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new WxEnvironment);
 
-void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
 // Lets the toolkit handle everything pending for about `ms` milliseconds.
 void Pump(int ms) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  const auto end = Clock::now() + milliseconds(ms);
   do {
     wxTheApp->Yield(true);
     wxTheApp->ProcessIdle();
-    SleepMs(5);
-  } while (std::chrono::steady_clock::now() < end);
+    std::this_thread::sleep_for(milliseconds(5));
+  } while (Clock::now() < end);
 }
 
 // The screen as the X server shows it, read with ImageMagick's import:
@@ -76,13 +79,10 @@ void Pump(int ms) {
 wxImage GrabScreen() {
   char path[] = "/tmp/splash-screen-XXXXXX.png";
   const int fd = mkstemps(path, 4);
-  if (fd < 0) {
-    return {};
-  }
-  close(fd);
-  const std::string command = std::string("import -window root png24:") + path;
   wxImage shot;
-  if (std::system(command.c_str()) == 0) {
+  if (fd < 0) return shot;
+  close(fd);
+  if (std::system((std::string("import -window root png24:") + path).c_str()) == 0) {
     wxLogNull quiet;
     shot.LoadFile(path, wxBITMAP_TYPE_PNG);
   }
@@ -90,140 +90,114 @@ wxImage GrabScreen() {
   return shot;
 }
 
-wxColour At(const wxImage& image, int x, int y) {
-  if (!image.IsOk() || x < 0 || y < 0 || x >= image.GetWidth() || y >= image.GetHeight()) {
+wxColour At(const wxImage& image, wxPoint p) {
+  if (!image.IsOk() || p.x < 0 || p.y < 0 || p.x >= image.GetWidth() || p.y >= image.GetHeight()) {
     return wxNullColour;
   }
-  return {image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y)};
+  return {image.GetRed(p.x, p.y), image.GetGreen(p.x, p.y), image.GetBlue(p.x, p.y)};
 }
 
-// Compares the screen with the picture placed at `origin`: every picture
+// Compares the screen with the picture placed at kOrigin: every picture
 // pixel must appear as it is, and every key pixel must show what lies
 // behind (the desktop colour) when the picture is shaped, or magenta when
 // it is not. Returns the number of pixels that differ.
-long MismatchesWithPicture(const wxImage& screen, wxPoint origin, bool shaped) {
+long MismatchesWithPicture(const wxImage& screen, bool shaped) {
   const std::optional<RgbImage> picture = LoadBitmapResource(SplashBitmapId);
-  if (!picture || !screen.IsOk()) {
-    return -1;
-  }
+  if (!picture || !screen.IsOk()) return -1;
   const RgbView view = picture->View();
   long wrong = 0;
   for (int y = 0; y < view.height; ++y) {
     for (int x = 0; x < view.width; ++x) {
       const Rgb p = view.At(x, y);
-      const bool key = p == Rgb{255, 0, 255};
-      const wxColour want = key && shaped ? kDesktop : wxColour(p.r, p.g, p.b);
-      wrong += At(screen, origin.x + x, origin.y + y) != want;
+      const wxColour want = p == Rgb{255, 0, 255} && shaped ? kDesktop : wxColour(p.r, p.g, p.b);
+      wrong += At(screen, kOrigin + wxPoint(x, y)) != want;
     }
   }
   return wrong;
 }
 
-// Blank full-screen window standing in for the desktop behind the splash.
-class Desktop {
- public:
+// Blank full-screen window standing in for the desktop behind the splash,
+// and the start-up's parent: a dialog that is created but not shown yet.
+struct Desktop {
   Desktop() {
-    frame_ = new wxFrame(nullptr, wxID_ANY, "desktop", wxPoint(0, 0), wxGetDisplaySize(),
-                         wxBORDER_NONE);
-    frame_->SetBackgroundColour(kDesktop);
-    frame_->Show();
+    frame->SetBackgroundColour(kDesktop);
+    frame->Show();
     Pump(200);
   }
   ~Desktop() {
-    frame_->Destroy();
+    frame->Destroy();
+    parent->Destroy();
     Pump(50);
   }
-
- private:
-  wxFrame* frame_;
-};
-
-// The start-up's parent: a dialog that is created but not shown yet.
-class HiddenParent {
- public:
-  HiddenParent() : dialog_(new wxDialog(nullptr, wxID_ANY, "Brindle_3.10")) {}
-  ~HiddenParent() { dialog_->Destroy(); }
-  wxDialog* get() const { return dialog_; }
-
- private:
-  wxDialog* dialog_;
+  wxFrame* frame = new wxFrame(nullptr, wxID_ANY, "desktop", {0, 0}, wxGetDisplaySize(), wxBORDER_NONE);
+  wxDialog* parent = new wxDialog(nullptr, wxID_ANY, "Brindle_3.10");
 };
 
 bool ExpectCompositor() { return std::getenv("BRINDLE_EXPECT_COMPOSITOR") != nullptr; }
 
-// Waits until the splash object has deleted itself, at most two seconds.
-bool GoneWithin2s(const wxWeakRef<CSplashScreenEx>& ref) {
-  for (int i = 0; i < 100 && ref; ++i) {
-    Pump(20);
-  }
-  return !ref;
-}
-
 // Whether the desktop can blend windows; a compositor announces itself a
 // moment after it starts, so wait for it where one was started.
-bool DesktopCanBlend(wxWindow* probe) {
-  auto* tlw = wxDynamicCast(probe, wxTopLevelWindow);
-  for (int i = 0; i < 60 && ExpectCompositor() && !tlw->CanSetTransparent(); ++i) {
-    Pump(50);
-  }
-  return tlw->CanSetTransparent();
+bool DesktopCanBlend(wxTopLevelWindow* probe) {
+  for (int i = 0; i < 60 && ExpectCompositor() && !probe->CanSetTransparent(); ++i) Pump(50);
+  return probe->CanSetTransparent();
+}
+
+// A new splash with its window created and picture 134 loaded with the key
+// colour magenta, or none when `blue` is -1.
+CSplashScreenEx* NewSplash(wxWindow* parent, const char* text, int timeoutMs, std::uint32_t flags,
+                           int blue = 255, IClock& clock = SystemClock::Instance()) {
+  auto* splash = new CSplashScreenEx(clock);
+  EXPECT_EQ(splash->CreateSplashWindow(parent, text, timeoutMs, flags), 1);
+  EXPECT_EQ(splash->LoadSplashBitmap(134, 255, 0, blue), 1);
+  return splash;
+}
+
+// Waits until the splash object has deleted itself, at most two seconds.
+bool GoneWithin2s(const wxWeakRef<CSplashScreenEx>& ref) {
+  for (int i = 0; i < 100 && ref; ++i) Pump(20);
+  return !ref;
 }
 
 TEST(SplashWindow, StartUpSequenceShowsTheShapedPictureCentred) {
   Desktop desktop;
-  HiddenParent parent;
-  ASSERT_EQ(DesktopCanBlend(parent.get()), ExpectCompositor());
+  ASSERT_EQ(DesktopCanBlend(desktop.parent), ExpectCompositor());
 
   // The main window's six steps, with the screen taken during the pause.
-  auto* splash = new CSplashScreenEx;
+  const auto start = Clock::now();
+  CSplashScreenEx* splash = NewSplash(desktop.parent, "", 0, 15);
   const wxWeakRef<CSplashScreenEx> alive(splash);
-  const auto start = std::chrono::steady_clock::now();
-  ASSERT_EQ(splash->CreateSplashWindow(parent.get(), "", 0, 15), 1);
-  ASSERT_EQ(splash->LoadSplashBitmap(134, 255, 0, 255), 1);
   splash->ShowSplash();
-  const auto shown = std::chrono::steady_clock::now();
-  SleepMs(300);
+  const auto shown = Clock::now();
+  std::this_thread::sleep_for(milliseconds(300));
   const wxImage screen = GrabScreen();
-  std::this_thread::sleep_until(shown + std::chrono::milliseconds(1000));
+  std::this_thread::sleep_until(shown + milliseconds(1000));
   splash->HideSplash();
-  const auto hidden = std::chrono::steady_clock::now();
-
-  using std::chrono::duration_cast;
-  using std::chrono::milliseconds;
-  const long showMs = duration_cast<milliseconds>(shown - start).count();
-  const long totalMs = duration_cast<milliseconds>(hidden - start).count();
+  const long showMs = std::chrono::duration_cast<milliseconds>(shown - start).count();
+  const long totalMs = std::chrono::duration_cast<milliseconds>(Clock::now() - start).count();
   const long hideMs = totalMs - showMs - 1000;
   std::printf("splash: fades %s; ShowSplash %ld ms + pause 1000 ms + HideSplash %ld ms = %ld ms\n",
               splash->Fades() ? "on" : "off", showMs, hideMs, totalMs);
   RecordProperty("splash_total_ms", static_cast<int>(totalMs));
-
   if (const char* path = std::getenv("BRINDLE_SPLASH_SCREENSHOT")) {
     EXPECT_TRUE(screen.SaveFile(path, wxBITMAP_TYPE_PNG)) << path;
   }
 
-  // 1280 x 1024 screen without panels: ((1280 - 644) / 2, (1024 - 213) / 2).
-  const wxPoint origin(318, 405);
-  EXPECT_EQ(splash->Position(), (SplashPoint{origin.x, origin.y}));
+  EXPECT_EQ(splash->Position(), (SplashPoint{kOrigin.x, kOrigin.y}));
   EXPECT_TRUE(splash->Shaped());
-  EXPECT_EQ(At(screen, origin.x, origin.y), kDesktop) << "the key-coloured corner is cut out";
-  EXPECT_NE(At(screen, 640, 511), kDesktop) << "the centre shows the picture";
-  EXPECT_EQ(MismatchesWithPicture(screen, origin, true), 0);
-
+  EXPECT_EQ(At(screen, kOrigin), kDesktop) << "the key-coloured corner is cut out";
+  EXPECT_NE(At(screen, kCentre), kDesktop) << "the centre shows the picture";
+  EXPECT_EQ(MismatchesWithPicture(screen, true), 0);
+  EXPECT_EQ(splash->Fades(), ExpectCompositor());
   if (ExpectCompositor()) {
-    EXPECT_TRUE(splash->Fades());
-    EXPECT_GE(showMs, 500);
-    EXPECT_LE(showMs, 700);
-    EXPECT_GE(hideMs, 200);
-    EXPECT_LE(hideMs, 400);
+    EXPECT_TRUE(showMs >= 500 && showMs <= 700) << showMs;
+    EXPECT_TRUE(hideMs >= 200 && hideMs <= 400) << hideMs;
   } else {
-    EXPECT_FALSE(splash->Fades());
     EXPECT_LE(showMs, 400);
     EXPECT_LE(hideMs, 200);
   }
-
   // The window is gone from the screen and the object deletes itself.
   EXPECT_TRUE(GoneWithin2s(alive));
-  EXPECT_EQ(At(GrabScreen(), 640, 511), kDesktop);
+  EXPECT_EQ(At(GrabScreen(), kCentre), kDesktop);
 }
 
 // A clock that takes one screenshot at the first wait at or after `atMs`.
@@ -249,14 +223,9 @@ class ScreenshotClock final : public IClock {
 
 TEST(SplashWindow, FadeInBlendsThePictureOverTheDesktop) {
   Desktop desktop;
-  HiddenParent parent;
-  if (!DesktopCanBlend(parent.get())) {
-    GTEST_SKIP() << "this X server cannot blend windows (no compositor)";
-  }
+  if (!DesktopCanBlend(desktop.parent)) GTEST_SKIP() << "this X server cannot blend windows (no compositor)";
   ScreenshotClock clock(200);
-  auto* splash = new CSplashScreenEx(clock);
-  ASSERT_EQ(splash->CreateSplashWindow(parent.get(), "", 0, 15), 1);
-  ASSERT_EQ(splash->LoadSplashBitmap(134, 255, 0, 255), 1);
+  CSplashScreenEx* splash = NewSplash(desktop.parent, "", 0, 15, 255, clock);
   splash->ShowSplash();
   splash->HideSplash();
   ASSERT_TRUE(clock.shot.IsOk());
@@ -264,9 +233,8 @@ TEST(SplashWindow, FadeInBlendsThePictureOverTheDesktop) {
 
   // Half-way, the dark printer body is a mix of its own colour and the
   // desktop's: neither the one nor the other.
-  const wxColour body = At(clock.shot, 318 + 100, 405 + 190);
-  const std::optional<RgbImage> picture = LoadBitmapResource(SplashBitmapId);
-  const Rgb own = picture->View().At(100, 190);
+  const wxColour body = At(clock.shot, kOrigin + wxPoint(100, 190));
+  const Rgb own = LoadBitmapResource(SplashBitmapId)->View().At(100, 190);
   EXPECT_NE(body, kDesktop);
   EXPECT_NE(body, wxColour(own.r, own.g, own.b));
   EXPECT_GT(body.Red(), std::min<int>(own.r, kDesktop.Red()));
@@ -275,20 +243,20 @@ TEST(SplashWindow, FadeInBlendsThePictureOverTheDesktop) {
 
 TEST(SplashWindow, WithoutAKeyColourTheWholeRectangleShows) {
   Desktop desktop;
-  auto* splash = new CSplashScreenEx;
+  CSplashScreenEx* splash = NewSplash(nullptr, nullptr, 0, SplashCenterScreen, -1);
   const wxWeakRef<CSplashScreenEx> alive(splash);
-  ASSERT_EQ(splash->CreateSplashWindow(nullptr, nullptr, 0, SplashCenterScreen), 1);
-  ASSERT_EQ(splash->LoadSplashBitmap(134, 255, 0, -1), 1);
   EXPECT_FALSE(splash->Shaped());
   splash->ShowSplash();
   Pump(100);
   const wxImage screen = GrabScreen();
-  EXPECT_EQ(At(screen, 318, 405), kMagenta);
-  EXPECT_EQ(MismatchesWithPicture(screen, {318, 405}, false), 0);
+  EXPECT_EQ(At(screen, kOrigin), kMagenta);
+  EXPECT_EQ(MismatchesWithPicture(screen, false), 0);
   splash->HideSplash();
   EXPECT_TRUE(GoneWithin2s(alive));
 }
 
+// A missing picture shows nothing and the object still deletes itself, as
+// does one whose window was never created.
 TEST(SplashWindow, MissingPictureShowsNothingAndStillCleansUp) {
   Desktop desktop;
   auto* splash = new CSplashScreenEx;
@@ -300,7 +268,6 @@ TEST(SplashWindow, MissingPictureShowsNothingAndStillCleansUp) {
   splash->HideSplash();
   EXPECT_TRUE(GoneWithin2s(alive));
 
-  // A splash whose window was never created deletes itself at once.
   auto* unused = new CSplashScreenEx;
   const wxWeakRef<CSplashScreenEx> unusedAlive(unused);
   unused->HideSplash();
@@ -309,38 +276,31 @@ TEST(SplashWindow, MissingPictureShowsNothingAndStillCleansUp) {
 
 TEST(SplashWindow, ClickRemovesTheSplashWithHideOnInput) {
   Desktop desktop;
-  auto* splash = new CSplashScreenEx;
+  CSplashScreenEx* splash = NewSplash(nullptr, "", 0, SplashCenterScreen | SplashHideOnInput);
   const wxWeakRef<CSplashScreenEx> alive(splash);
-  ASSERT_EQ(splash->CreateSplashWindow(nullptr, "", 0, SplashCenterScreen | SplashHideOnInput), 1);
-  ASSERT_EQ(splash->LoadSplashBitmap(134, 255, 0, 255), 1);
   splash->ShowSplash();
   Pump(100);
-  ASSERT_NE(At(GrabScreen(), 640, 511), kDesktop);
-
+  ASSERT_NE(At(GrabScreen(), kCentre), kDesktop);
   wxUIActionSimulator sim;
-  sim.MouseMove(640, 511);
+  sim.MouseMove(kCentre);
   Pump(50);
   sim.MouseClick();
   EXPECT_TRUE(GoneWithin2s(alive)) << "a click on the splash removes it";
-  EXPECT_EQ(At(GrabScreen(), 640, 511), kDesktop);
+  EXPECT_EQ(At(GrabScreen(), kCentre), kDesktop);
 }
 
 TEST(SplashWindow, TimeOutRemovesTheSplashAndTextIsDrawn) {
   Desktop desktop;
-  auto* splash = new CSplashScreenEx;
+  const auto start = Clock::now();
+  CSplashScreenEx* splash = NewSplash(nullptr, "Loading the logo list", 400, SplashCenterScreen);
   const wxWeakRef<CSplashScreenEx> alive(splash);
-  ASSERT_EQ(splash->CreateSplashWindow(nullptr, "Loading the logo list", 400, SplashCenterScreen),
-            1);
-  ASSERT_EQ(splash->LoadSplashBitmap(134, 255, 0, 255), 1);
-  const auto start = std::chrono::steady_clock::now();
   splash->ShowSplash();
   Pump(100);
   // The text is drawn black, centred over the picture.
-  EXPECT_GT(MismatchesWithPicture(GrabScreen(), {318, 405}, true), 50);
+  EXPECT_GT(MismatchesWithPicture(GrabScreen(), true), 50);
   ASSERT_TRUE(alive);
   EXPECT_TRUE(GoneWithin2s(alive)) << "the 400 ms time-out removes the splash";
-  const auto took = std::chrono::steady_clock::now() - start;
-  EXPECT_GE(took, std::chrono::milliseconds(400));
+  EXPECT_GE(Clock::now() - start, milliseconds(400));
 }
 
 }  // namespace
