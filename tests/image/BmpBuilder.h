@@ -53,38 +53,32 @@ inline Bytes BuildBmp(const BmpFields& s) {
   return b;
 }
 
-// A 24-bit picture whose pixels all have the colour (b, g, r), rows padded.
+// `height` stored rows, each a copy of `row` padded to a multiple of 4 bytes.
+inline Bytes Rows(Bytes row, int height) {
+  row.resize((row.size() + 3) / 4 * 4, 0);
+  Bytes rows;
+  for (int r = 0; r < height; ++r) rows.insert(rows.end(), row.begin(), row.end());
+  return rows;
+}
+
+// A 24-bit picture whose pixels all have the colour (b, g, r).
 inline BmpFields Solid24(int width, int height, std::uint8_t b, std::uint8_t g, std::uint8_t r) {
-  const std::size_t rowBytes = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
-  BmpFields s{.width = width, .height = height, .pixels = Bytes(rowBytes * height, 0)};
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      std::uint8_t* p = &s.pixels[y * rowBytes + 3 * x];
-      p[0] = b;
-      p[1] = g;
-      p[2] = r;
-    }
-  }
-  return s;
+  Bytes row;
+  for (int x = 0; x < width; ++x) row.insert(row.end(), {b, g, r});
+  return {.width = width, .height = height, .pixels = Rows(row, height)};
 }
 
 // A 1-bit picture with every index 0 and the colour table {entry0, entry1}.
 inline BmpFields Blank1(int width, int height, std::uint32_t entry0, std::uint32_t entry1) {
-  const std::size_t rowBytes = (static_cast<std::size_t>(width) + 31) / 32 * 4;
   return {.width = width, .height = height, .bitsPerPixel = 1, .palette = {entry0, entry1},
-          .pixels = Bytes(rowBytes * height, 0)};
+          .pixels = Rows(Bytes((width + 7) / 8, 0), height)};
 }
 
 // An 8-bit picture whose rows all hold the indices `values`; the colour
 // table is all black, so the indices themselves are the gray values.
-inline BmpFields Indexed8(const std::vector<std::uint8_t>& values, int height = 1) {
-  BmpFields s{.width = static_cast<int>(values.size()), .height = height, .bitsPerPixel = 8};
-  s.palette.assign(256, 0);
-  for (int r = 0; r < height; ++r) {
-    s.pixels.insert(s.pixels.end(), values.begin(), values.end());
-    s.pixels.resize((values.size() + 3) / 4 * 4 * (r + 1), 0);
-  }
-  return s;
+inline BmpFields Indexed8(const Bytes& values, int height = 1) {
+  return {.width = static_cast<int>(values.size()), .height = height, .bitsPerPixel = 8,
+          .palette = std::vector<std::uint32_t>(256, 0), .pixels = Rows(values, height)};
 }
 
 inline std::unique_ptr<LogoBitmap> LoadLogo(const BmpFields& fields) {

@@ -22,13 +22,12 @@ std::vector<int> Row(const Image& image, int r, int count) {
 
 // Pixels given as B, G, R, at 24 or 32 bits, in one row.
 BmpFields TrueColour(std::uint16_t bits, const std::vector<std::array<std::uint8_t, 3>>& bgr) {
-  BmpFields s{.width = static_cast<int>(bgr.size()), .bitsPerPixel = bits};
+  test::Bytes row;
   for (const auto& p : bgr) {
-    s.pixels.insert(s.pixels.end(), p.begin(), p.end());
-    if (bits == 32) s.pixels.push_back(0x5A);  // ignored byte
+    row.insert(row.end(), p.begin(), p.end());
+    if (bits == 32) row.push_back(0x5A);  // ignored byte
   }
-  s.pixels.resize((s.pixels.size() + 3) / 4 * 4, 0);
-  return s;
+  return {.width = static_cast<int>(bgr.size()), .bitsPerPixel = bits, .pixels = test::Rows(row, 1)};
 }
 
 // Gray values by ToGray (level kPlain) or ToGrayAdjusted at a level, for
