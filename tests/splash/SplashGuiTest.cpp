@@ -14,14 +14,12 @@
 #include <wx/uiaction.h>
 #include <wx/weakref.h>
 
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <ostream>
 #include <string>
 #include <thread>
-
-#include <unistd.h>
 
 #include "splash/SplashResource.h"
 #include "splash/SplashScreenEx.h"
@@ -78,11 +76,9 @@ void Pump(int ms) {
 // wxScreenDC on GTK 3 can hand back pixels of windows that are gone.
 wxImage GrabScreen() {
   char path[] = "/tmp/splash-screen-XXXXXX.png";
-  const int fd = mkstemps(path, 4);
   wxImage shot;
-  if (fd < 0) return shot;
-  close(fd);
-  if (std::system((std::string("import -window root png24:") + path).c_str()) == 0) {
+  if (const int fd = mkstemps(path, 4); fd >= 0 && close(fd) == 0 &&
+      std::system((std::string("import -window root png24:") + path).c_str()) == 0) {
     wxLogNull quiet;
     shot.LoadFile(path, wxBITMAP_TYPE_PNG);
   }
@@ -91,10 +87,8 @@ wxImage GrabScreen() {
 }
 
 wxColour At(const wxImage& image, wxPoint p) {
-  if (!image.IsOk() || p.x < 0 || p.y < 0 || p.x >= image.GetWidth() || p.y >= image.GetHeight()) {
-    return wxNullColour;
-  }
-  return {image.GetRed(p.x, p.y), image.GetGreen(p.x, p.y), image.GetBlue(p.x, p.y)};
+  const bool inside = image.IsOk() && p.x >= 0 && p.y >= 0 && p.x < image.GetWidth() && p.y < image.GetHeight();
+  return inside ? wxColour(image.GetRed(p.x, p.y), image.GetGreen(p.x, p.y), image.GetBlue(p.x, p.y)) : wxNullColour;
 }
 
 // Compares the screen with the picture placed at kOrigin: every picture
@@ -116,89 +110,7 @@ long MismatchesWithPicture(const wxImage& screen, bool shaped) {
   return wrong;
 }
 
-// Blank full-screen window standing in for the desktop behind the splash,
-// and the start-up's parent: a dialog that is created but not shown yet.
-struct Desktop {
-  Desktop() {
-    frame->SetBackgroundColour(kDesktop);
-    frame->Show();
-    Pump(200);
-  }
-  ~Desktop() {
-    frame->Destroy();
-    parent->Destroy();
-    Pump(50);
-  }
-  wxFrame* frame = new wxFrame(nullptr, wxID_ANY, "desktop", {0, 0}, wxGetDisplaySize(), wxBORDER_NONE);
-  wxDialog* parent = new wxDialog(nullptr, wxID_ANY, "Brindle_3.10");
-};
-
 bool ExpectCompositor() { return std::getenv("BRINDLE_EXPECT_COMPOSITOR") != nullptr; }
-
-// Whether the desktop can blend windows; a compositor announces itself a
-// moment after it starts, so wait for it where one was started.
-bool DesktopCanBlend(wxTopLevelWindow* probe) {
-  for (int i = 0; i < 60 && ExpectCompositor() && !probe->CanSetTransparent(); ++i) Pump(50);
-  return probe->CanSetTransparent();
-}
-
-// A new splash with its window created and picture 134 loaded with the key
-// colour magenta, or none when `blue` is -1.
-CSplashScreenEx* NewSplash(wxWindow* parent, const char* text, int timeoutMs, std::uint32_t flags,
-                           int blue = 255, IClock& clock = SystemClock::Instance()) {
-  auto* splash = new CSplashScreenEx(clock);
-  EXPECT_EQ(splash->CreateSplashWindow(parent, text, timeoutMs, flags), 1);
-  EXPECT_EQ(splash->LoadSplashBitmap(134, 255, 0, blue), 1);
-  return splash;
-}
-
-// Waits until the splash object has deleted itself, at most two seconds.
-bool GoneWithin2s(const wxWeakRef<CSplashScreenEx>& ref) {
-  for (int i = 0; i < 100 && ref; ++i) Pump(20);
-  return !ref;
-}
-
-TEST(SplashWindow, StartUpSequenceShowsTheShapedPictureCentred) {
-  Desktop desktop;
-  ASSERT_EQ(DesktopCanBlend(desktop.parent), ExpectCompositor());
-
-  // The main window's six steps, with the screen taken during the pause.
-  const auto start = Clock::now();
-  CSplashScreenEx* splash = NewSplash(desktop.parent, "", 0, 15);
-  const wxWeakRef<CSplashScreenEx> alive(splash);
-  splash->ShowSplash();
-  const auto shown = Clock::now();
-  std::this_thread::sleep_for(milliseconds(300));
-  const wxImage screen = GrabScreen();
-  std::this_thread::sleep_until(shown + milliseconds(1000));
-  splash->HideSplash();
-  const long showMs = std::chrono::duration_cast<milliseconds>(shown - start).count();
-  const long totalMs = std::chrono::duration_cast<milliseconds>(Clock::now() - start).count();
-  const long hideMs = totalMs - showMs - 1000;
-  std::printf("splash: fades %s; ShowSplash %ld ms + pause 1000 ms + HideSplash %ld ms = %ld ms\n",
-              splash->Fades() ? "on" : "off", showMs, hideMs, totalMs);
-  RecordProperty("splash_total_ms", static_cast<int>(totalMs));
-  if (const char* path = std::getenv("BRINDLE_SPLASH_SCREENSHOT")) {
-    EXPECT_TRUE(screen.SaveFile(path, wxBITMAP_TYPE_PNG)) << path;
-  }
-
-  EXPECT_EQ(splash->Position(), (SplashPoint{kOrigin.x, kOrigin.y}));
-  EXPECT_TRUE(splash->Shaped());
-  EXPECT_EQ(At(screen, kOrigin), kDesktop) << "the key-coloured corner is cut out";
-  EXPECT_NE(At(screen, kCentre), kDesktop) << "the centre shows the picture";
-  EXPECT_EQ(MismatchesWithPicture(screen, true), 0);
-  EXPECT_EQ(splash->Fades(), ExpectCompositor());
-  if (ExpectCompositor()) {
-    EXPECT_TRUE(showMs >= 500 && showMs <= 700) << showMs;
-    EXPECT_TRUE(hideMs >= 200 && hideMs <= 400) << hideMs;
-  } else {
-    EXPECT_LE(showMs, 400);
-    EXPECT_LE(hideMs, 200);
-  }
-  // The window is gone from the screen and the object deletes itself.
-  EXPECT_TRUE(GoneWithin2s(alive));
-  EXPECT_EQ(At(GrabScreen(), kCentre), kDesktop);
-}
 
 // A clock that takes one screenshot at the first wait at or after `atMs`.
 class ScreenshotClock final : public IClock {
@@ -221,11 +133,89 @@ class ScreenshotClock final : public IClock {
   std::int64_t start_ = SystemClock::Instance().NowMs();
 };
 
-TEST(SplashWindow, FadeInBlendsThePictureOverTheDesktop) {
-  Desktop desktop;
-  if (!DesktopCanBlend(desktop.parent)) GTEST_SKIP() << "this X server cannot blend windows (no compositor)";
+// A blank full-screen window stands in for the desktop behind the splash;
+// `parent` is the start-up's: a dialog that is created but not shown yet.
+class SplashWindow : public ::testing::Test {
+ protected:
+  SplashWindow() {
+    desktop_->SetBackgroundColour(kDesktop);
+    desktop_->Show();
+    Pump(200);
+  }
+  ~SplashWindow() override {
+    desktop_->Destroy();
+    parent->Destroy();
+    Pump(50);
+  }
+
+  // A new splash with its window created and picture 134 loaded with the
+  // key colour magenta, or none when `blue` is -1.
+  CSplashScreenEx* NewSplash(wxWindow* owner, const char* text, int timeoutMs, std::uint32_t flags, int blue = 255,
+                             IClock& clock = SystemClock::Instance()) {
+    auto* splash = new CSplashScreenEx(clock);
+    alive = splash;
+    EXPECT_EQ(splash->CreateSplashWindow(owner, text, timeoutMs, flags), 1);
+    EXPECT_EQ(splash->LoadSplashBitmap(134, 255, 0, blue), 1);
+    return splash;
+  }
+
+  // Waits until the splash object has deleted itself, at most two seconds.
+  bool GoneWithin2s() {
+    for (int i = 0; i < 100 && alive; ++i) Pump(20);
+    return !alive;
+  }
+
+  // Whether the desktop can blend windows; a compositor announces itself a
+  // moment after it starts, so wait for it where one was started.
+  bool DesktopCanBlend() {
+    for (int i = 0; i < 60 && ExpectCompositor() && !parent->CanSetTransparent(); ++i) Pump(50);
+    return parent->CanSetTransparent();
+  }
+
+  wxFrame* desktop_ = new wxFrame(nullptr, wxID_ANY, "desktop", {0, 0}, wxGetDisplaySize(), wxBORDER_NONE);
+  wxDialog* parent = new wxDialog(nullptr, wxID_ANY, "Brindle_3.10");
+  wxWeakRef<CSplashScreenEx> alive;
+};
+
+TEST_F(SplashWindow, StartUpSequenceShowsTheShapedPictureCentred) {
+  ASSERT_EQ(DesktopCanBlend(), ExpectCompositor());
+
+  // The main window's six steps, with the screen taken during the pause.
+  const auto start = Clock::now();
+  CSplashScreenEx* splash = NewSplash(parent, "", 0, 15);
+  splash->ShowSplash();
+  const auto shown = Clock::now();
+  std::this_thread::sleep_for(milliseconds(300));
+  const wxImage screen = GrabScreen();
+  std::this_thread::sleep_until(shown + milliseconds(1000));
+  splash->HideSplash();
+  const long showMs = std::chrono::duration_cast<milliseconds>(shown - start).count();
+  const long totalMs = std::chrono::duration_cast<milliseconds>(Clock::now() - start).count();
+  const long hideMs = totalMs - showMs - 1000;
+  std::printf("splash: fades %s; ShowSplash %ld ms + pause 1000 ms + HideSplash %ld ms = %ld ms\n",
+              splash->Fades() ? "on" : "off", showMs, hideMs, totalMs);
+  RecordProperty("splash_total_ms", static_cast<int>(totalMs));
+  if (const char* path = std::getenv("BRINDLE_SPLASH_SCREENSHOT")) {
+    EXPECT_TRUE(screen.SaveFile(path, wxBITMAP_TYPE_PNG)) << path;
+  }
+
+  EXPECT_EQ(splash->Position(), (SplashPoint{kOrigin.x, kOrigin.y}));
+  EXPECT_TRUE(splash->Shaped());
+  EXPECT_EQ(At(screen, kOrigin), kDesktop) << "the key-coloured corner is cut out";
+  EXPECT_NE(At(screen, kCentre), kDesktop) << "the centre shows the picture";
+  EXPECT_EQ(MismatchesWithPicture(screen, true), 0);
+  EXPECT_EQ(splash->Fades(), ExpectCompositor());
+  EXPECT_TRUE(ExpectCompositor() ? showMs >= 500 && showMs <= 700 : showMs <= 400) << showMs;
+  EXPECT_TRUE(ExpectCompositor() ? hideMs >= 200 && hideMs <= 400 : hideMs <= 200) << hideMs;
+  // The window is gone from the screen and the object deletes itself.
+  EXPECT_TRUE(GoneWithin2s());
+  EXPECT_EQ(At(GrabScreen(), kCentre), kDesktop);
+}
+
+TEST_F(SplashWindow, FadeInBlendsThePictureOverTheDesktop) {
+  if (!DesktopCanBlend()) GTEST_SKIP() << "this X server cannot blend windows (no compositor)";
   ScreenshotClock clock(200);
-  CSplashScreenEx* splash = NewSplash(desktop.parent, "", 0, 15, 255, clock);
+  CSplashScreenEx* splash = NewSplash(parent, "", 0, 15, 255, clock);
   splash->ShowSplash();
   splash->HideSplash();
   ASSERT_TRUE(clock.shot.IsOk());
@@ -241,10 +231,8 @@ TEST(SplashWindow, FadeInBlendsThePictureOverTheDesktop) {
   EXPECT_LT(body.Green(), std::max<int>(own.g, kDesktop.Green()));
 }
 
-TEST(SplashWindow, WithoutAKeyColourTheWholeRectangleShows) {
-  Desktop desktop;
+TEST_F(SplashWindow, WithoutAKeyColourTheWholeRectangleShows) {
   CSplashScreenEx* splash = NewSplash(nullptr, nullptr, 0, SplashCenterScreen, -1);
-  const wxWeakRef<CSplashScreenEx> alive(splash);
   EXPECT_FALSE(splash->Shaped());
   splash->ShowSplash();
   Pump(100);
@@ -252,54 +240,45 @@ TEST(SplashWindow, WithoutAKeyColourTheWholeRectangleShows) {
   EXPECT_EQ(At(screen, kOrigin), kMagenta);
   EXPECT_EQ(MismatchesWithPicture(screen, false), 0);
   splash->HideSplash();
-  EXPECT_TRUE(GoneWithin2s(alive));
+  EXPECT_TRUE(GoneWithin2s());
 }
 
 // A missing picture shows nothing and the object still deletes itself, as
 // does one whose window was never created.
-TEST(SplashWindow, MissingPictureShowsNothingAndStillCleansUp) {
-  Desktop desktop;
+TEST_F(SplashWindow, MissingPictureShowsNothingAndStillCleansUp) {
   auto* splash = new CSplashScreenEx;
-  const wxWeakRef<CSplashScreenEx> alive(splash);
+  alive = splash;
   ASSERT_EQ(splash->CreateSplashWindow(nullptr, "", 0, 15), 1);
   EXPECT_EQ(splash->LoadSplashBitmap(999, 255, 0, 255), 0);
   splash->ShowSplash();
   EXPECT_FALSE(splash->IsShown());
   splash->HideSplash();
-  EXPECT_TRUE(GoneWithin2s(alive));
-
-  auto* unused = new CSplashScreenEx;
-  const wxWeakRef<CSplashScreenEx> unusedAlive(unused);
-  unused->HideSplash();
-  EXPECT_FALSE(unusedAlive);
+  EXPECT_TRUE(GoneWithin2s());
+  alive = new CSplashScreenEx;
+  alive->HideSplash();
+  EXPECT_FALSE(alive);
 }
 
-TEST(SplashWindow, ClickRemovesTheSplashWithHideOnInput) {
-  Desktop desktop;
-  CSplashScreenEx* splash = NewSplash(nullptr, "", 0, SplashCenterScreen | SplashHideOnInput);
-  const wxWeakRef<CSplashScreenEx> alive(splash);
-  splash->ShowSplash();
+TEST_F(SplashWindow, ClickRemovesTheSplashWithHideOnInput) {
+  NewSplash(nullptr, "", 0, SplashCenterScreen | SplashHideOnInput)->ShowSplash();
   Pump(100);
   ASSERT_NE(At(GrabScreen(), kCentre), kDesktop);
   wxUIActionSimulator sim;
   sim.MouseMove(kCentre);
   Pump(50);
   sim.MouseClick();
-  EXPECT_TRUE(GoneWithin2s(alive)) << "a click on the splash removes it";
+  EXPECT_TRUE(GoneWithin2s()) << "a click on the splash removes it";
   EXPECT_EQ(At(GrabScreen(), kCentre), kDesktop);
 }
 
-TEST(SplashWindow, TimeOutRemovesTheSplashAndTextIsDrawn) {
-  Desktop desktop;
+TEST_F(SplashWindow, TimeOutRemovesTheSplashAndTextIsDrawn) {
   const auto start = Clock::now();
-  CSplashScreenEx* splash = NewSplash(nullptr, "Loading the logo list", 400, SplashCenterScreen);
-  const wxWeakRef<CSplashScreenEx> alive(splash);
-  splash->ShowSplash();
+  NewSplash(nullptr, "Loading the logo list", 400, SplashCenterScreen)->ShowSplash();
   Pump(100);
   // The text is drawn black, centred over the picture.
   EXPECT_GT(MismatchesWithPicture(GrabScreen(), true), 50);
   ASSERT_TRUE(alive);
-  EXPECT_TRUE(GoneWithin2s(alive)) << "the 400 ms time-out removes the splash";
+  EXPECT_TRUE(GoneWithin2s()) << "the 400 ms time-out removes the splash";
   EXPECT_GE(Clock::now() - start, milliseconds(400));
 }
 
