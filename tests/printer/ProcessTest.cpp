@@ -4,7 +4,6 @@
 // hung test.
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -14,6 +13,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -31,11 +31,36 @@ using std::chrono::milliseconds;
 
 const Bytes kCheck{0x1D, 0x49, 0x01};
 
-// Waits until `fd` is readable or `deadline` passes; false on the latter.
-bool Readable(int fd, Clock::time_point deadline) {
+// Appends what `fd` delivers before `deadline`; false at the deadline or
+// the end of the stream.
+bool ReadMore(int fd, Clock::time_point deadline, std::string& into) {
   const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now()).count();
   pollfd p{fd, POLLIN, 0};
-  return left > 0 && ::poll(&p, 1, static_cast<int>(left)) > 0;
+  char chunk[512];
+  const ssize_t n = left > 0 && ::poll(&p, 1, static_cast<int>(left)) > 0 ? ::read(fd, chunk, sizeof chunk) : 0;
+  into.append(chunk, static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+  return n > 0;
+}
+
+// Whatever arrives within `timeoutMs`, stopping early once `want` bytes
+// have arrived or the peer has closed.
+Bytes ReadFor(int fd, int timeoutMs, std::size_t want = SIZE_MAX) {
+  std::string got;
+  const auto deadline = Clock::now() + milliseconds(timeoutMs);
+  while (got.size() < want && ReadMore(fd, deadline, got)) {
+  }
+  return Bytes(got.begin(), got.end());
+}
+
+// Writes to a socket without raising SIGPIPE, or to a pseudo-terminal.
+bool WriteAll(int fd, const Bytes& bytes) {
+  for (std::size_t done = 0; done < bytes.size();) {
+    ssize_t n = ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+    if (n < 0 && errno == ENOTSOCK) n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
 }
 
 // The built program as a child process with its standard output in a pipe.
@@ -63,27 +88,18 @@ class PrinterProcess {
   // The next line of standard output without its newline; empty after
   // `timeoutMs` or at end of output.
   std::string ReadLine(int timeoutMs = 5000) {
-    const auto deadline = Clock::now() + milliseconds(timeoutMs);
-    while (buffer_.find('\n') == std::string::npos) {
-      char chunk[512];
-      const ssize_t n = Readable(out_.get(), deadline) ? ::read(out_.get(), chunk, sizeof chunk) : 0;
-      if (n <= 0) return "";
-      buffer_.append(chunk, static_cast<std::size_t>(n));
+    for (const auto deadline = Clock::now() + milliseconds(timeoutMs); buffer_.find('\n') == std::string::npos;) {
+      if (!ReadMore(out_.get(), deadline, buffer_)) return "";
     }
     std::string line = buffer_.substr(0, buffer_.find('\n'));
     buffer_.erase(0, line.size() + 1);
     return line;
   }
 
-  // Sends `sig` and waits for the exit: the exit code, or -1 when it did
-  // not exit normally within five seconds.
+  // Sends `sig` (none: 0) and waits for the exit: the exit code, or -1 when
+  // it did not exit normally within five seconds.
   int Stop(int sig = SIGTERM) {
-    if (pid_ > 0) ::kill(pid_, sig);
-    return Wait();
-  }
-  int Wait() {
-    for (int i = 0; i < 500 && pid_ > 0; ++i) {
-      int status = 0;
+    for (int i = 0, status = 0; i < 500 && pid_ > 0 && (sig == 0 || ::kill(pid_, sig) == 0); ++i, sig = 0) {
       if (::waitpid(pid_, &status, WNOHANG) == pid_) {
         pid_ = -1;
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -116,37 +132,12 @@ struct TcpPrinter {
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<std::uint16_t>(port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return Fd();
-    return fd;
+    return ::connect(fd.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 ? std::move(fd) : Fd();
   }
   TempDir dir;
   PrinterProcess process;
   int port = 0;
 };
-
-// Writes to a socket without raising SIGPIPE, or to a pseudo-terminal.
-bool WriteAll(int fd, const Bytes& bytes) {
-  for (std::size_t done = 0; done < bytes.size();) {
-    ssize_t n = ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-    if (n < 0 && errno == ENOTSOCK) n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n <= 0) return false;
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-// Whatever arrives within `timeoutMs`, stopping early once `want` bytes
-// have arrived or the peer has closed.
-Bytes ReadFor(int fd, int timeoutMs, std::size_t want = SIZE_MAX) {
-  Bytes out;
-  std::uint8_t chunk[256];
-  ssize_t n = 0;
-  for (const auto deadline = Clock::now() + milliseconds(timeoutMs);
-       out.size() < want && Readable(fd, deadline) && (n = ::read(fd, chunk, sizeof chunk)) > 0;) {
-    out.insert(out.end(), chunk, chunk + n);
-  }
-  return out;
-}
 
 // The pseudo-terminal behind `link`, opened raw the way a host opens "COM1".
 Fd OpenTerminal(const std::string& link) {
@@ -166,6 +157,14 @@ void ExpectTerminalLinked(PrinterProcess& printer, const std::string& link) {
   EXPECT_EQ(printer.ReadLine(), "linked " + link + " -> " + serial.substr(10));
 }
 
+// The host's side of an upload: the device check, answered with 20, then
+// the Thermal example.
+void CheckAndUpload(int fd) {
+  ASSERT_TRUE(WriteAll(fd, kCheck));
+  EXPECT_EQ(ReadFor(fd, 3000, 1), Bytes{0x20});
+  ASSERT_TRUE(WriteAll(fd, ThermalExample()));
+}
+
 void ExpectThermalExampleStored(const std::string& outDir) {
   const auto png = ReadPngFile(outDir + "/nv-1.png");
   ASSERT_TRUE(png);
@@ -179,11 +178,7 @@ TEST(PrinterProcess, ServesAThermalUploadOverTcp) {
   TcpPrinter printer({});
   ASSERT_GT(printer.port, 0);
   for (const std::string n : {"1", "2"}) {
-    Fd fd = printer.Connect();
-    ASSERT_TRUE(WriteAll(fd.get(), kCheck));
-    EXPECT_EQ(ReadFor(fd.get(), 3000, 1), Bytes{0x20});
-    ASSERT_TRUE(WriteAll(fd.get(), ThermalExample()));
-    fd.Reset();
+    CheckAndUpload(printer.Connect().get());
     const std::string summary = printer.process.ReadLine();
     EXPECT_TRUE(Contains(summary, "connection " + n + " (127.0.0.1:")) << summary;
     EXPECT_TRUE(Contains(summary, "): 2612 bytes, 3 commands, 0 unknown bytes, 0 incomplete, "
@@ -284,9 +279,7 @@ TEST(PrinterProcess, ServesAnUploadOverItsPseudoTerminal) {
   for (const std::string n : {"1", "2"}) {
     Fd fd = OpenTerminal(link);
     ASSERT_TRUE(fd);
-    ASSERT_TRUE(WriteAll(fd.get(), kCheck));
-    EXPECT_EQ(ReadFor(fd.get(), 3000, 1), Bytes{0x20});
-    ASSERT_TRUE(WriteAll(fd.get(), ThermalExample()));
+    CheckAndUpload(fd.get());
     ::tcdrain(fd.get());
     std::this_thread::sleep_for(milliseconds(100));
     fd.Reset();
@@ -337,10 +330,10 @@ TEST(PrinterProcess, ReplayNvStoreHelpAndBadOptions) {
   ASSERT_TRUE(WriteFileAtomic(dir / "print.bin", {0x1C, 0x70, 0x01, 0x31, 0x1D, 0x56, 0x42, 0x01}));
   PrinterProcess first({"--replay", dir / "define.bin", "--out", dir / "a", "--nv-store", dir / "nv"});
   EXPECT_TRUE(Contains(first.ReadLine(), "NV 1 image; end of file"));
-  EXPECT_EQ(first.Wait(), 0);
+  EXPECT_EQ(first.Stop(0), 0);
   PrinterProcess second({"--replay", dir / "print.bin", "--out", dir / "b", "--nv-store", dir / "nv"});
   EXPECT_TRUE(Contains(second.ReadLine(), "1 page"));
-  EXPECT_EQ(second.Wait(), 0);
+  EXPECT_EQ(second.Stop(0), 0);
   ExpectThermalExampleStored(dir / "b");
   const auto page = ReadPngFile(dir / "b/page-1.png");
   ASSERT_TRUE(page);
@@ -349,8 +342,8 @@ TEST(PrinterProcess, ReplayNvStoreHelpAndBadOptions) {
 
   PrinterProcess help({"--help"});
   EXPECT_EQ(help.ReadLine(), "Usage: brindle-printer [options]");
-  EXPECT_EQ(help.Wait(), 0);
-  EXPECT_EQ(PrinterProcess({"--port", "http"}).Wait(), 2);
+  EXPECT_EQ(help.Stop(0), 0);
+  EXPECT_EQ(PrinterProcess({"--port", "http"}).Stop(0), 2);
 }
 
 }  // namespace
