@@ -70,7 +70,9 @@ TEST(PrinterPng, ReadersRefuseDamagedInput) {
     if (ParseNvSet(round % 2 ? Mutate(nv, rng) : RandomStream(rng, 64), images)) {
       for (const NvImage& i : images) ASSERT_EQ(i.bytes.size(), i.xUnits * i.yUnits * 8u);
     }
-    if (ParseDotLogo(round % 2 ? Mutate(logo, rng) : RandomStream(rng, 64), parsed)) (void)parsed.ToRaster();
+    if (ParseDotLogo(round % 2 ? Mutate(logo, rng) : RandomStream(rng, 64), parsed)) {
+      (void)parsed.ToRaster();
+    }
     if (round % 6 != 0) continue;
     if (const auto picture = DecodePng(round % 4 ? Mutate(png, rng) : RandomStream(rng, 100))) {
       ASSERT_EQ(picture->dots.size(), static_cast<std::size_t>(picture->width) * picture->height);
@@ -91,7 +93,8 @@ TEST(PrinterNvStore, StoresTheDefiningCommandBytes) {
                    0x1B, 0x58, 0x2A, 0x02, 0x1B, 0x2A, 0x01, 0x02, 0x00, 0x80, 0x01}));
   logo.bands = {Bytes(300, 0x11)};
   const Bytes wide = DotLogoCommand(logo);
-  EXPECT_EQ(Bytes(wide.begin() + 3, wide.begin() + 12), (Bytes{0x1B, 0x58, 0x2A, 0x00, 0x1B, 0x2A, 0x01, 0x2C, 0x01}));
+  EXPECT_EQ(Bytes(wide.begin() + 3, wide.begin() + 12),
+            (Bytes{0x1B, 0x58, 0x2A, 0x00, 0x1B, 0x2A, 0x01, 0x2C, 0x01}));
 }
 
 // A store not yet made is empty; saving makes its directory, an empty part
@@ -115,8 +118,9 @@ TEST(PrinterNvStore, SavesLoadsAndRefusesDamagedFiles) {
   EXPECT_FALSE(Exists(dir / "nv/nv-images.bin") || Exists(dir / "nv/dot-logo.bin"));
 
   const Bytes good = Bytes{0x1C, 0x71, 0x01} + kSmallBlock;
-  for (const Bytes& damaged : {Bytes(good.begin(), good.end() - 1), good + Bytes{0x00}, Bytes{0x1C, 0x71, 0x00},
-                               Bytes{0x1B, 0x40}, Bytes{}}) {
+  // Cut short, a trailing byte, no images, another command, an empty file.
+  for (const Bytes& damaged : {Bytes(good.begin(), good.end() - 1), good + Bytes{0x00},
+                               Bytes{0x1C, 0x71, 0x00}, Bytes{0x1B, 0x40}, Bytes{}}) {
     ASSERT_TRUE(WriteFileAtomic(dir / "nv/nv-images.bin", damaged));
     EXPECT_FALSE(store.Load(images, logo, error));
     EXPECT_EQ(error, dir / "nv/nv-images.bin is damaged");
@@ -137,7 +141,8 @@ TEST(PrinterOutput, WritesPicturesBesideThoseAlreadyThere) {
   Output output(dir.path());
   std::string error;
   ASSERT_TRUE(output.Open(error)) << error;
-  ASSERT_TRUE(output.WriteNv({NvImage{1, 1, kSmallBlock}, NvImage{1, 1, Bytes(8, 0)}, NvImage{1, 1, Bytes(8, 0)}}));
+  const NvImage blank{1, 1, Bytes(8, 0)};
+  ASSERT_TRUE(output.WriteNv({NvImage{1, 1, kSmallBlock}, blank, blank}));
   EXPECT_TRUE(Exists(dir / "nv-3.png"));
   const Bytes stair = StairBlock();
   ASSERT_TRUE(output.WriteNv({NvImage{2, 1, Bytes(stair.begin() + 4, stair.end())}}));
@@ -172,9 +177,10 @@ TEST(PrinterSession, LogsAppliesAndCounts) {
   const NvStore store(dir / "nv");
   Printer printer;
   Session session(printer, output, &store);
-  const Bytes stream = Bytes{0x1D, 0x49, 0x01, 0x1B, 0x40, 0x1C, 0x71, 0x01} + StairBlock() +
-                       Bytes{0x1C, 0x70, 0x01, 0x31, 0x1D, 0x56, 0x42, 0x01, 0x07, 0x1B, 0x6F, 0x00, 0x1B, 0x58,
-                             0x2A, 0x00, 0x1B, 0x2A, 0x01, 0x01, 0x00, 0x80, 0x1C, 0x70};
+  const Bytes stream =
+      Bytes{0x1D, 0x49, 0x01, 0x1B, 0x40, 0x1C, 0x71, 0x01} + StairBlock() +
+      Bytes{0x1C, 0x70, 0x01, 0x31, 0x1D, 0x56, 0x42, 0x01, 0x07, 0x1B, 0x6F, 0x00} +
+      Bytes{0x1B, 0x58, 0x2A, 0x00, 0x1B, 0x2A, 0x01, 0x01, 0x00, 0x80, 0x1C, 0x70};
   EXPECT_EQ(session.Feed(stream.data(), 3), Bytes{0x20});
   EXPECT_EQ(session.Feed(stream.data() + 3, stream.size() - 3), Bytes{});
   session.Finish();
@@ -219,7 +225,7 @@ TEST(PrinterSession, SampleStreamPrintsTheReadmePicture) {
   const auto page = ReadPngFile(dir / "page-1.png");
   const auto readme = ReadPngFile(BRINDLE_SOURCE_DIR "/docs/printed-page.png");
   ASSERT_TRUE(page && readme);
-  EXPECT_EQ(std::make_pair(page->width, page->height), std::make_pair(256, 32 + 30 + 8 + 30 + 64 + 8));
+  EXPECT_EQ(std::pair(page->width, page->height), std::pair(256, 32 + 30 + 8 + 30 + 64 + 8));
   EXPECT_TRUE(*page == *readme);
 }
 

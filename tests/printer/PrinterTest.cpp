@@ -35,24 +35,25 @@ const Bytes kCut{0x1D, 0x56, 0x42, 0x01};
 // FS p in each size mode, by its digit and by its character: the page is
 // the image scaled 2x in the named direction.
 TEST(PrinterModel, PrintsNvImageInEachSizeMode) {
-  const Raster normal = SmallImage();
-  const Raster wide = Picture({{1, "##............##"}, {6, "##.............."}, {1, "######.........."}});
-  const Raster tall = Picture({{2, "#......#"}, {12, "#......."}, {2, "###....."}});
-  const Raster both = Picture({{2, "##............##"}, {12, "##.............."}, {2, "######.........."}});
-  struct Case { std::uint8_t m; const Raster& page; const char* note; };
+  const std::string edge = "##..............";
+  struct Case { Raster page; const char* note; };
   const Case cases[] = {
-      {0x00, normal, "printed 8x8 (normal)"},         {0x30, normal, "printed 8x8 (normal)"},
-      {0x01, wide, "printed 16x8 (double width)"},    {0x31, wide, "printed 16x8 (double width)"},
-      {0x02, tall, "printed 8x16 (double height)"},   {0x32, tall, "printed 8x16 (double height)"},
-      {0x03, both, "printed 16x16 (double width and height)"},
-      {0x33, both, "printed 16x16 (double width and height)"},
+      {SmallImage(), "printed 8x8 (normal)"},
+      {Picture({{1, "##............##"}, {6, edge}, {1, "######.........."}}),
+       "printed 16x8 (double width)"},
+      {Picture({{2, "#......#"}, {12, "#......."}, {2, "###....."}}),
+       "printed 8x16 (double height)"},
+      {Picture({{2, "##............##"}, {12, edge}, {2, "######.........."}}),
+       "printed 16x16 (double width and height)"},
   };
-  for (const Case& c : cases) {
-    Printer printer;
-    const Effects run = Apply(printer, kDefineSmall + Bytes{0x1C, 0x70, 0x01, c.m} + kCut);
-    ASSERT_EQ(run.pages.size(), 1u) << int(c.m);
-    EXPECT_EQ(Draw(run.pages[0]), Draw(c.page)) << int(c.m);
-    EXPECT_EQ(run.notes[1], c.note);
+  for (std::uint8_t m = 0; m < 4; ++m) {
+    for (const std::uint8_t mode : {m, static_cast<std::uint8_t>('0' + m)}) {
+      Printer printer;
+      const Effects run = Apply(printer, kDefineSmall + Bytes{0x1C, 0x70, 0x01, mode} + kCut);
+      ASSERT_EQ(run.pages.size(), 1u) << int(mode);
+      EXPECT_EQ(Draw(run.pages[0]), Draw(cases[m].page)) << int(mode);
+      EXPECT_EQ(run.notes[1], cases[m].note);
+    }
   }
 }
 
@@ -60,11 +61,12 @@ TEST(PrinterModel, PrintsNvImageInEachSizeMode) {
 // below the other, and skip the numbers that hold nothing.
 TEST(PrinterModel, AllPrintsOnlyTheStoredImages) {
   Bytes stream = Bytes{0x1C, 0x71, 0x02} + kSmallBlock + StairBlock();
-  for (int n = 1; n <= 255; ++n) stream = stream + Bytes{0x1C, 0x70, static_cast<std::uint8_t>(n), 0x30};
+  for (int n = 1; n <= 255; ++n) stream = stream + Bytes{0x1C, 0x70, std::uint8_t(n), 0x30};
   Printer printer;
   const Effects run = Apply(printer, stream + kCut);
   ASSERT_EQ(run.pages.size(), 1u);
-  const Raster small = Picture({{1, "#......#........"}, {6, "#..............."}, {1, "###............."}});
+  const Raster small = Picture({{1, "#......#........"}, {6, "#..............."},
+                                {1, "###............."}});
   EXPECT_EQ(Draw(run.pages[0]), Draw(small) + Draw(Stair()));
   EXPECT_EQ(run.notes[3], "image 3 not stored");
   EXPECT_EQ(run.notes[255], "image 255 not stored");
@@ -87,7 +89,8 @@ TEST(PrinterModel, EraseAndOnlyACompleteDefineChangeTheSet) {
     EXPECT_EQ(Apply(printer, refused).notes, Strings{"NV memory unchanged"});
     EXPECT_EQ(printer.Nv(), two);
   }
-  EXPECT_EQ(Apply(printer, Bytes{0x1C, 0x71, 0x01} + StairBlock()).notes, Strings{"stored 1 image"});
+  EXPECT_EQ(Apply(printer, Bytes{0x1C, 0x71, 0x01} + StairBlock()).notes,
+            Strings{"stored 1 image"});
   ASSERT_EQ(printer.Nv().size(), 1u);
   EXPECT_EQ(Draw(printer.Nv()[0].ToRaster()), Draw(Stair()));
 }
@@ -118,7 +121,8 @@ TEST(PrinterModel, DotLogoIsStoredBandByBandAndPrinted) {
   const Effects run = Apply(printer, printout + Bytes{0x1B, 0x6D});
   ASSERT_EQ(run.pages.size(), 1u);
   const std::string dots(304, '#'), paper(304, '.');
-  EXPECT_TRUE(run.pages[0] == Picture({{1, dots}, {7, paper}, {8, dots}, {7, paper}, {1, dots}, {7 * 30, paper}}));
+  EXPECT_TRUE(run.pages[0] ==
+              Picture({{1, dots}, {7, paper}, {8, dots}, {7, paper}, {1, dots}, {7 * 30, paper}}));
 }
 
 // Bands need ESC o 0 first (the definition ends with the connection) and
@@ -129,9 +133,11 @@ TEST(PrinterModel, DotBandsNeedADefinitionAndMayComeInAnyOrder) {
   Printer printer;
   EXPECT_EQ(Apply(printer, Bytes{0x1B, 0x6F, 0x01} + band0).notes,
             (Strings{"no Dot logo stored", "no ESC o 0 before it; ignored"}));
-  const Effects run = Apply(printer, Bytes{0x1B, 0x6F, 0x00} + band2 + band0 + Bytes{0x1B, 0x6F, 0x01} + kCut);
+  const Effects run =
+      Apply(printer, Bytes{0x1B, 0x6F, 0x00} + band2 + band0 + Bytes{0x1B, 0x6F, 0x01} + kCut);
   ASSERT_EQ(run.pages.size(), 1u);
-  EXPECT_EQ(Draw(run.pages[0]), Draw(Picture({{8, "#."}, {8, ".."}, {1, "#."}, {6, ".."}, {1, ".#"}})));
+  EXPECT_EQ(Draw(run.pages[0]),
+            Draw(Picture({{8, "#."}, {8, ".."}, {1, "#."}, {6, ".."}, {1, ".#"}})));
   printer.EndConnection();
   EXPECT_EQ(Apply(printer, band0).notes, Strings{"no ESC o 0 before it; ignored"});
 }
@@ -140,21 +146,23 @@ TEST(PrinterModel, DotBandsNeedADefinitionAndMayComeInAnyOrder) {
 // nothing; feeds add blank rows of 30 dots between pictures.
 TEST(PrinterModel, RefusesWhatItCannotPrintAndFeedsBetweenPictures) {
   Printer printer;
-  Effects run = Apply(printer, kDefineSmall + Bytes{0x1C, 0x70, 0x01, 0x34, 0x1C, 0x70, 0x00, 0x30});
-  EXPECT_EQ(run.notes, (Strings{"stored 1 image", "size mode 52 unknown; nothing printed", "image 0 not stored"}));
+  const Bytes print{0x1C, 0x70, 0x01, 0x30};
+  Effects run = Apply(printer, kDefineSmall + Bytes{0x1C, 0x70, 0x01, 0x34, 0x1C, 0x70, 0, 0x30});
+  EXPECT_EQ(run.notes, (Strings{"stored 1 image", "size mode 52 unknown; nothing printed",
+                                "image 0 not stored"}));
   EXPECT_FALSE(printer.paper().HasPrint());
 
   // 8184 x 2056 dots printed double both would exceed a page's bounds.
   const Bytes big = Bytes{0x1C, 0x71, 0x01, 0xFF, 0x03, 0x01, 0x01} + Repeat(0x0F, 1023 * 257 * 8);
-  run = Apply(printer, big + Bytes{0x1C, 0x70, 0x01, 0x33, 0x1C, 0x70, 0x01, 0x30});
+  run = Apply(printer, big + Bytes{0x1C, 0x70, 0x01, 0x33} + print);
   EXPECT_EQ(run.notes[1], "page full; not printed");
   EXPECT_EQ(run.notes[2], "printed 8184x2056 (normal)");
 
   Printer fresh;
-  const Bytes print{0x1C, 0x70, 0x01, 0x30};
   run = Apply(fresh, kDefineSmall + print + Bytes{0x0A, 0x0A, 0x0D} + print + kCut);
   ASSERT_EQ(run.pages.size(), 1u);
-  EXPECT_EQ(Draw(run.pages[0]), Draw(SmallImage()) + Draw(Picture({{90, "........"}})) + Draw(SmallImage()));
+  EXPECT_EQ(Draw(run.pages[0]),
+            Draw(SmallImage()) + Draw(Picture({{90, "........"}})) + Draw(SmallImage()));
 }
 
 }  // namespace

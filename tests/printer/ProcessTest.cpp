@@ -2,6 +2,7 @@
 // pseudo-terminals: uploads, device-check replies and each fault mode.
 // Every wait is bounded so that a fault shows as a failure, never as a
 // hung test.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -26,6 +27,8 @@ namespace brindle::printer {
 namespace {
 
 using namespace test;
+using ::testing::AllOf;
+using ::testing::HasSubstr;
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
@@ -37,7 +40,8 @@ bool ReadMore(int fd, Clock::time_point deadline, std::string& into) {
   const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now()).count();
   pollfd p{fd, POLLIN, 0};
   char chunk[512];
-  const ssize_t n = left > 0 && ::poll(&p, 1, static_cast<int>(left)) > 0 ? ::read(fd, chunk, sizeof chunk) : 0;
+  const bool ready = left > 0 && ::poll(&p, 1, static_cast<int>(left)) > 0;
+  const ssize_t n = ready ? ::read(fd, chunk, sizeof chunk) : 0;
   into.append(chunk, static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
   return n > 0;
 }
@@ -88,7 +92,8 @@ class PrinterProcess {
   // The next line of standard output without its newline; empty after
   // `timeoutMs` or at end of output.
   std::string ReadLine(int timeoutMs = 5000) {
-    for (const auto deadline = Clock::now() + milliseconds(timeoutMs); buffer_.find('\n') == std::string::npos;) {
+    const auto deadline = Clock::now() + milliseconds(timeoutMs);
+    while (buffer_.find('\n') == std::string::npos) {
       if (!ReadMore(out_.get(), deadline, buffer_)) return "";
     }
     std::string line = buffer_.substr(0, buffer_.find('\n'));
@@ -99,7 +104,8 @@ class PrinterProcess {
   // Sends `sig` (none: 0) and waits for the exit: the exit code, or -1 when
   // it did not exit normally within five seconds.
   int Stop(int sig = SIGTERM) {
-    for (int i = 0, status = 0; i < 500 && pid_ > 0 && (sig == 0 || ::kill(pid_, sig) == 0); ++i, sig = 0) {
+    if (sig != 0 && pid_ > 0) ::kill(pid_, sig);
+    for (int i = 0, status = 0; i < 500 && pid_ > 0; ++i) {
       if (::waitpid(pid_, &status, WNOHANG) == pid_) {
         pid_ = -1;
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -127,12 +133,13 @@ struct TcpPrinter {
   }
   Fd Connect(int sendBuffer = 0) const {
     Fd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (sendBuffer > 0) ::setsockopt(fd.get(), SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof sendBuffer);
+    if (sendBuffer > 0) ::setsockopt(fd.get(), SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof(int));
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<std::uint16_t>(port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return ::connect(fd.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 ? std::move(fd) : Fd();
+    const bool ok = ::connect(fd.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    return ok ? std::move(fd) : Fd();
   }
   TempDir dir;
   PrinterProcess process;
@@ -179,19 +186,19 @@ TEST(PrinterProcess, ServesAThermalUploadOverTcp) {
   ASSERT_GT(printer.port, 0);
   for (const std::string n : {"1", "2"}) {
     CheckAndUpload(printer.Connect().get());
-    const std::string summary = printer.process.ReadLine();
-    EXPECT_TRUE(Contains(summary, "connection " + n + " (127.0.0.1:")) << summary;
-    EXPECT_TRUE(Contains(summary, "): 2612 bytes, 3 commands, 0 unknown bytes, 0 incomplete, "
-                                  "0 pages, 1 reply; NV 1 image; closed by host")) << summary;
+    EXPECT_THAT(printer.process.ReadLine(),
+                AllOf(HasSubstr("connection " + n + " (127.0.0.1:"),
+                      HasSubstr("): 2612 bytes, 3 commands, 0 unknown bytes, 0 incomplete, "
+                                "0 pages, 1 reply; NV 1 image; closed by host")));
   }
   ExpectThermalExampleStored(printer.dir.path());
   Fd fd = printer.Connect();
   ASSERT_TRUE(WriteAll(fd.get(), Bytes{0x1C, 0x70}));
   std::this_thread::sleep_for(milliseconds(100));
   EXPECT_EQ(printer.process.Stop(SIGINT), 0);
-  const std::string log = ReadText(printer.dir / "commands.log");
-  EXPECT_TRUE(Contains(log, "       3  ESC @\n"));
-  EXPECT_TRUE(Contains(log, "       0  FS p INCOMPLETE (cut off after 1C 70)"));
+  EXPECT_THAT(ReadText(printer.dir / "commands.log"),
+              AllOf(HasSubstr("       3  ESC @\n"),
+                    HasSubstr("       0  FS p INCOMPLETE (cut off after 1C 70)")));
 }
 
 TEST(PrinterProcess, RepliesAsToldByReplyOption) {
@@ -200,9 +207,10 @@ TEST(PrinterProcess, RepliesAsToldByReplyOption) {
     TcpPrinter printer({"--reply", c.reply});
     Fd fd = printer.Connect();
     ASSERT_TRUE(WriteAll(fd.get(), kCheck));
-    EXPECT_EQ(ReadFor(fd.get(), c.expected.empty() ? 300 : 3000, c.expected.size()), c.expected) << c.reply;
+    const int waitMs = c.expected.empty() ? 300 : 3000;
+    EXPECT_EQ(ReadFor(fd.get(), waitMs, c.expected.size()), c.expected) << c.reply;
     fd.Reset();
-    EXPECT_TRUE(Contains(printer.process.ReadLine(), c.expected.empty() ? "0 replies" : "1 reply"));
+    EXPECT_THAT(printer.process.ReadLine(), HasSubstr(waitMs == 300 ? "0 replies" : "1 reply"));
     EXPECT_EQ(printer.process.Stop(SIGTERM), 0);
   }
 }
@@ -215,19 +223,19 @@ TEST(PrinterProcess, CloseAfterDropsTheConnection) {
   const Bytes upload = ThermalExample();
   ASSERT_TRUE(WriteAll(fd.get(), Bytes(upload.begin(), upload.begin() + 5)));
   WriteAll(fd.get(), Bytes(upload.begin() + 5, upload.end()));  // may fail once dropped
-  const std::string summary = printer.process.ReadLine();
-  EXPECT_TRUE(Contains(summary, ": 10 bytes, 2 commands, 0 unknown bytes, 1 incomplete")) << summary;
-  EXPECT_TRUE(Contains(summary, "dropped after 10 bytes")) << summary;
+  EXPECT_THAT(printer.process.ReadLine(),
+              AllOf(HasSubstr(": 10 bytes, 2 commands, 0 unknown bytes, 1 incomplete"),
+                    HasSubstr("dropped after 10 bytes")));
   const auto start = Clock::now();
   EXPECT_TRUE(ReadFor(fd.get(), 3000).empty());
   EXPECT_LT(Clock::now() - start, milliseconds(2500));
-  EXPECT_TRUE(Contains(ReadText(printer.dir / "commands.log"),
-                       "       2  FS q 1 INCOMPLETE (image 1 of 1 (200x104) cut off after 1 of 2600 "
-                       "bytes): NV memory unchanged\n"));
+  EXPECT_THAT(ReadText(printer.dir / "commands.log"),
+              HasSubstr("       2  FS q 1 INCOMPLETE (image 1 of 1 (200x104) cut off after 1 of "
+                        "2600 bytes): NV memory unchanged\n"));
   Fd next = printer.Connect();
   ASSERT_TRUE(WriteAll(next.get(), Bytes{0x1C, 0x65}));
   next.Reset();
-  EXPECT_TRUE(Contains(printer.process.ReadLine(), "connection 2"));
+  EXPECT_THAT(printer.process.ReadLine(), HasSubstr("connection 2"));
   EXPECT_EQ(printer.process.Stop(), 0);
 }
 
@@ -239,7 +247,8 @@ TEST(PrinterProcess, StallAfterStopsReading) {
   ::fcntl(fd.get(), F_SETFL, O_NONBLOCK);
   const Bytes chunk = Repeat(0x0A, 4096);
   std::size_t accepted = 0;
-  for (const auto until = Clock::now() + milliseconds(1500); Clock::now() < until && accepted < (8u << 20);) {
+  const auto until = Clock::now() + milliseconds(1500);
+  while (Clock::now() < until && accepted < (8u << 20)) {
     const ssize_t n = ::send(fd.get(), chunk.data(), chunk.size(), MSG_NOSIGNAL);
     if (n > 0) accepted += static_cast<std::size_t>(n);
     else std::this_thread::sleep_for(milliseconds(20));
@@ -247,11 +256,11 @@ TEST(PrinterProcess, StallAfterStopsReading) {
   EXPECT_GE(accepted, 1000u);
   EXPECT_LT(accepted, 256u * 1024u) << "the printer kept reading";
   Fd next = printer.Connect();
-  const std::string summary = printer.process.ReadLine();
-  EXPECT_TRUE(Contains(summary, ": 1000 bytes, 1000 commands")) << summary;
-  EXPECT_TRUE(Contains(summary, "stalled after 1000 bytes; dropped for the next connection")) << summary;
+  EXPECT_THAT(printer.process.ReadLine(),
+              AllOf(HasSubstr(": 1000 bytes, 1000 commands"),
+                    HasSubstr("stalled after 1000 bytes; dropped for the next connection")));
   next.Reset();
-  EXPECT_TRUE(Contains(printer.process.ReadLine(), "connection 2"));
+  EXPECT_THAT(printer.process.ReadLine(), HasSubstr("connection 2"));
   EXPECT_EQ(printer.process.Stop(), 0);
 }
 
@@ -264,7 +273,7 @@ TEST(PrinterProcess, RateSlowsTheLine) {
   ::shutdown(fd.get(), SHUT_WR);
   const std::string summary = printer.process.ReadLine(10000);
   const auto elapsed = Clock::now() - start;
-  EXPECT_TRUE(Contains(summary, ": 3000 bytes")) << summary;
+  EXPECT_THAT(summary, HasSubstr(": 3000 bytes"));
   EXPECT_TRUE(elapsed >= milliseconds(400) && elapsed < milliseconds(3000));
   EXPECT_EQ(printer.process.Stop(), 0);
 }
@@ -283,9 +292,8 @@ TEST(PrinterProcess, ServesAnUploadOverItsPseudoTerminal) {
     ::tcdrain(fd.get());
     std::this_thread::sleep_for(milliseconds(100));
     fd.Reset();
-    const std::string summary = printer.ReadLine();
-    EXPECT_TRUE(Contains(summary, "connection " + n + " (/dev/pts/")) << summary;
-    EXPECT_TRUE(Contains(summary, ": 2612 bytes, 3 commands")) << summary;
+    EXPECT_THAT(printer.ReadLine(), AllOf(HasSubstr("connection " + n + " (/dev/pts/"),
+                                          HasSubstr(": 2612 bytes, 3 commands")));
   }
   ExpectThermalExampleStored(dir / "out");
   EXPECT_EQ(printer.Stop(), 0);
@@ -304,7 +312,7 @@ TEST(PrinterProcess, FaultModesOnThePseudoTerminal) {
     ExpectTerminalLinked(printer, link);
     Fd fd = OpenTerminal(link);
     ASSERT_TRUE(WriteAll(fd.get(), Bytes{0x1B, 0x40, 0x1C, 0x65, 0x1B, 0x40}));
-    EXPECT_TRUE(Contains(printer.ReadLine(), ": 4 bytes, 2 commands"));
+    EXPECT_THAT(printer.ReadLine(), HasSubstr(": 4 bytes, 2 commands"));
     ExpectTerminalLinked(printer, link);
     EXPECT_LT(::write(fd.get(), "\n", 1), 0);
     EXPECT_EQ(printer.Stop(), 0);
@@ -315,9 +323,9 @@ TEST(PrinterProcess, FaultModesOnThePseudoTerminal) {
   ASSERT_TRUE(WriteAll(fd.get(), Repeat(0x0A, 1000)));
   std::this_thread::sleep_for(milliseconds(200));
   fd.Reset();
-  const std::string summary = printer.ReadLine();
-  EXPECT_TRUE(Contains(summary, ": 100 bytes, 100 commands")) << summary;
-  EXPECT_TRUE(Contains(summary, "stalled after 100 bytes; host hung up, 900 bytes left unread")) << summary;
+  EXPECT_THAT(printer.ReadLine(),
+              AllOf(HasSubstr(": 100 bytes, 100 commands"),
+                    HasSubstr("stalled after 100 bytes; host hung up, 900 bytes left unread")));
   EXPECT_EQ(printer.ReadLine(300), "");  // the rest does not pose as a connection
   EXPECT_EQ(printer.Stop(), 0);
 }
@@ -328,17 +336,19 @@ TEST(PrinterProcess, ReplayNvStoreHelpAndBadOptions) {
   TempDir dir;
   ASSERT_TRUE(WriteFileAtomic(dir / "define.bin", ThermalExample()));
   ASSERT_TRUE(WriteFileAtomic(dir / "print.bin", {0x1C, 0x70, 0x01, 0x31, 0x1D, 0x56, 0x42, 0x01}));
-  PrinterProcess first({"--replay", dir / "define.bin", "--out", dir / "a", "--nv-store", dir / "nv"});
-  EXPECT_TRUE(Contains(first.ReadLine(), "NV 1 image; end of file"));
+  const std::string nv = dir / "nv";
+  PrinterProcess first({"--replay", dir / "define.bin", "--out", dir / "a", "--nv-store", nv});
+  EXPECT_THAT(first.ReadLine(), HasSubstr("NV 1 image; end of file"));
   EXPECT_EQ(first.Stop(0), 0);
-  PrinterProcess second({"--replay", dir / "print.bin", "--out", dir / "b", "--nv-store", dir / "nv"});
-  EXPECT_TRUE(Contains(second.ReadLine(), "1 page"));
+  PrinterProcess second({"--replay", dir / "print.bin", "--out", dir / "b", "--nv-store", nv});
+  EXPECT_THAT(second.ReadLine(), HasSubstr("1 page"));
   EXPECT_EQ(second.Stop(0), 0);
   ExpectThermalExampleStored(dir / "b");
   const auto page = ReadPngFile(dir / "b/page-1.png");
   ASSERT_TRUE(page);
   EXPECT_EQ(DotsOf(*page), (SizeAndDots{{400, 104},
-                                        {{0, 0}, {1, 0}, {2, 1}, {3, 1}, {0, 103}, {1, 103}, {398, 103}, {399, 103}}}));
+                                        {{0, 0}, {1, 0}, {2, 1}, {3, 1}, {0, 103}, {1, 103},
+                                         {398, 103}, {399, 103}}}));
 
   PrinterProcess help({"--help"});
   EXPECT_EQ(help.ReadLine(), "Usage: brindle-printer [options]");

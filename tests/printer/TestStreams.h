@@ -1,15 +1,11 @@
 #pragma once
-// Helpers for hand-written byte streams, hand-drawn dot pictures, random
-// input and the temporary directories of file tests.
-#include <cstdint>
+// Hand-written byte streams, hand-drawn dot pictures, random input and
+// temporary directories for the printer's tests.
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "tools/printer/Decoder.h"
 #include "tools/printer/Raster.h"
@@ -52,10 +48,8 @@ inline std::string Draw(const Raster& r) {
 // The size of a sparse picture and its dots, row by row.
 inline SizeAndDots DotsOf(const Raster& r) {
   SizeAndDots out{{r.width, r.height}, {}};
-  for (int y = 0; y < r.height; ++y) {
-    for (int x = 0; x < r.width; ++x) {
-      if (r.At(x, y)) out.second.emplace_back(x, y);
-    }
+  for (int i = 0; i < r.width * r.height; ++i) {
+    if (r.At(i % r.width, i / r.width)) out.second.emplace_back(i % r.width, i / r.width);
   }
   return out;
 }
@@ -80,12 +74,9 @@ inline Strings Lines(const std::vector<Command>& commands) {
 // (1,1) by byte 13 = 40 (the head of column 1) and (199,103) by the last
 // byte = 01.
 inline Bytes ThermalExample() {
-  Bytes raster(2600, 0x00);
-  raster[0] = 0x80;
-  raster[12] = 0x01;
-  raster[13] = 0x40;
-  raster[2599] = 0x01;
-  return Bytes{0x1B, 0x40, 0x1C, 0x71, 0x01, 0x19, 0x00, 0x0D, 0x00} + raster;
+  Bytes out = Bytes{0x1B, 0x40, 0x1C, 0x71, 0x01, 0x19, 0x00, 0x0D, 0x00} + Repeat(0x00, 2600);
+  out[9 + 0] = 0x80, out[9 + 12] = 0x01, out[9 + 13] = 0x40, out[9 + 2599] = 0x01;
+  return out;
 }
 inline const SizeAndDots kThermalDots{{200, 104}, {{0, 0}, {1, 1}, {0, 103}, {199, 103}}};
 
@@ -104,7 +95,8 @@ inline Bytes DotExample() {
 
 // An 8 x 8 image block (x = 1, y = 1): column 0 full, columns 1 and 2 only
 // their bottom dot, column 7 only its top dot.
-inline const Bytes kSmallBlock{0x01, 0x00, 0x01, 0x00, 0xFF, 0x01, 0x01, 0x00, 0x00, 0x00, 0x00, 0x80};
+inline const Bytes kSmallBlock{0x01, 0x00, 0x01, 0x00,  // x = 1, y = 1
+                               0xFF, 0x01, 0x01, 0x00, 0x00, 0x00, 0x00, 0x80};
 inline Raster SmallImage() { return Picture({{1, "#......#"}, {6, "#......."}, {1, "###....."}}); }
 
 // A 16 x 8 image block (x = 2, y = 1): every column one dot, falling to
@@ -127,7 +119,7 @@ inline Bytes RandomStream(std::mt19937& rng, std::size_t maxSize) {
                                              0x65, 0x56, 0x42, 0x49, 0x6F, 0x58, 0x2A, 0x6D,
                                              0x00, 0x01, 0x02, 0x30, 0x33, 0x20, 0x21, 0xFF};
   Bytes out(rng() % (maxSize + 1));
-  for (auto& b : out) b = rng() % 2 ? interesting[rng() % std::size(interesting)] : static_cast<std::uint8_t>(rng());
+  for (auto& b : out) b = static_cast<std::uint8_t>(rng() % 2 ? interesting[rng() % 24] : rng());
   return out;
 }
 inline Bytes Mutate(Bytes bytes, std::mt19937& rng) {
@@ -146,13 +138,10 @@ inline Bytes Mutate(Bytes bytes, std::mt19937& rng) {
 class TempDir {
  public:
   TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "brindle-printer-XXXXXX").string();
+    std::string pattern = std::filesystem::temp_directory_path() / "brindle-printer-XXXXXX";
     if (::mkdtemp(pattern.data())) path_ = pattern;
   }
-  ~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
+  ~TempDir() { std::filesystem::remove_all(path_, ignored_); }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
   const std::string& path() const { return path_; }
@@ -160,6 +149,7 @@ class TempDir {
 
  private:
   std::string path_;
+  std::error_code ignored_;
 };
 
 inline std::string ReadText(const std::string& path) {

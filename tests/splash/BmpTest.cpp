@@ -79,13 +79,13 @@ TEST(SplashBmp, RefusesWhatItDoesNotUnderstand) {
 TEST(SplashBmp, EveryTruncationIsRefusedAndDamageIsSafe) {
   for (std::size_t n = 0; n < kTwoByTwo.size(); ++n) {
     // A copy of exactly n bytes, so the sanitizers see any read past it.
-    EXPECT_FALSE(Decode(Bytes(kTwoByTwo.begin(), kTwoByTwo.begin() + static_cast<long>(n)))) << n << " bytes";
+    EXPECT_FALSE(Decode(Bytes(kTwoByTwo.begin(), kTwoByTwo.begin() + long(n)))) << n << " bytes";
   }
   std::mt19937 rng(99);
   for (int trial = 0; trial < 20000; ++trial) {
     Bytes b = kTwoByTwo;
     b.resize(b.size() + rng() % 40, 0x5A);
-    for (int k = 1 + static_cast<int>(rng() % 4); k > 0; --k) b[rng() % 54] = static_cast<std::uint8_t>(rng());
+    for (int k = 1 + int(rng() % 4); k > 0; --k) b[rng() % 54] = static_cast<std::uint8_t>(rng());
     if (const std::optional<RgbImage> img = Decode(b)) {
       ASSERT_EQ(img->pixels.size(), std::size_t(img->width) * std::size_t(img->height) * 3);
       ASSERT_LE(img->pixels.size(), b.size());

@@ -16,10 +16,13 @@ constexpr Rgb kMagenta{255, 0, 255};
 // '.' is the key colour; '#', 'o' and 'n' (a near-magenta, 255/0/254) are
 // pixels of the outline.
 RgbImage Picture(const std::vector<std::string>& rows) {
-  RgbImage image{rows.empty() ? 0 : static_cast<int>(rows[0].size()), static_cast<int>(rows.size()), {}};
+  RgbImage image{rows.empty() ? 0 : int(rows[0].size()), int(rows.size()), {}};
   for (const std::string& row : rows) {
     for (char c : row) {
-      const Rgb p = c == '.' ? kMagenta : c == 'n' ? Rgb{255, 0, 254} : c == 'o' ? Rgb{255, 255, 255} : Rgb{20, 30, 40};
+      const Rgb p = c == '.'   ? kMagenta
+                    : c == 'n' ? Rgb{255, 0, 254}
+                    : c == 'o' ? Rgb{255, 255, 255}
+                               : Rgb{20, 30, 40};
       image.pixels.insert(image.pixels.end(), {p.r, p.g, p.b});
     }
   }
@@ -37,7 +40,8 @@ TEST(RegionRuns, RowRunsOfHandDrawnPictures) {
       {"opaque last and first pixels of adjacent rows", {"...#", "#..."}, {{3, 0, 1}, {0, 1, 1}}},
       {"several runs in a row", {"#.#.##"}, {{0, 0, 1}, {2, 0, 1}, {4, 0, 2}}},
       {"colours other than the key all count", {"#o.n#"}, {{0, 0, 2}, {3, 0, 2}}},
-      {"a hole inside a shape", {"###", "#.#", "###"}, {{0, 0, 3}, {0, 1, 1}, {2, 1, 1}, {0, 2, 3}}},
+      {"a hole inside a shape", {"###", "#.#", "###"},
+       {{0, 0, 3}, {0, 1, 1}, {2, 1, 1}, {0, 2, 3}}},
       {"a row of key colour only gives nothing", {"##", "..", "##"}, {{0, 0, 2}, {0, 2, 2}}},
       {"single opaque pixel", {"#"}, {{0, 0, 1}}},
       {"single key pixel", {"."}, {}},
@@ -56,9 +60,10 @@ TEST(RegionRuns, RowPaddingAndEmptyViews) {
   // the picture: opaque after the first row, key after the second.
   const std::uint8_t data[] = {255, 0, 255, 1, 2, 3, /*pad*/ 9, 9, 9,
                                4, 5, 6, 255, 0, 255, /*pad*/ 255, 0, 255};
-  EXPECT_EQ(RegionRunsFromPixels(RgbView{data, 2, 2, 9}, kMagenta), (std::vector<RowRun>{{1, 0, 1}, {0, 1, 1}}));
-  for (const RgbView& empty : {RgbView{nullptr, 4, 4, 12}, RgbView{data, 0, 1, 3}, RgbView{data, 1, 0, 3},
-                               RgbView{data, -1, -1, 3}}) {
+  EXPECT_EQ(RegionRunsFromPixels(RgbView{data, 2, 2, 9}, kMagenta),
+            (std::vector<RowRun>{{1, 0, 1}, {0, 1, 1}}));
+  for (const RgbView& empty : {RgbView{nullptr, 4, 4, 12}, RgbView{data, 0, 1, 3},
+                               RgbView{data, 1, 0, 3}, RgbView{data, -1, -1, 3}}) {
     EXPECT_TRUE(RegionRunsFromPixels(empty, kMagenta).empty());
   }
 }
@@ -73,7 +78,7 @@ TEST(RegionRuns, RunsCoverExactlyTheNonKeyPixelsOfRandomPictures) {
     const unsigned keyShare = rng() % 101;  // percent of key pixels
     RgbImage image{w, h, {}};
     for (int i = 0; i < w * h; ++i) {
-      const Rgb p = rng() % 100 < keyShare ? kMagenta : Rgb{255, 0, static_cast<std::uint8_t>(rng() % 255)};
+      const Rgb p = rng() % 100 < keyShare ? kMagenta : Rgb{255, 0, std::uint8_t(rng() % 255)};
       image.pixels.insert(image.pixels.end(), {p.r, p.g, p.b});
     }
     const RgbView view = image.View();
@@ -81,10 +86,11 @@ TEST(RegionRuns, RunsCoverExactlyTheNonKeyPixelsOfRandomPictures) {
     RowRun previous{-1, -1, 0};
     for (const RowRun& run : RegionRunsFromPixels(view, kMagenta)) {
       ASSERT_TRUE(run.x >= 0 && run.width > 0 && run.x + run.width <= w) << "a run left its row";
-      ASSERT_TRUE(run.y > previous.y || (run.y == previous.y && run.x > previous.x + previous.width));
+      ASSERT_TRUE(run.y > previous.y ||
+                  (run.y == previous.y && run.x > previous.x + previous.width));
       EXPECT_TRUE(run.x == 0 || view.At(run.x - 1, run.y) == kMagenta);
       EXPECT_TRUE(run.x + run.width == w || view.At(run.x + run.width, run.y) == kMagenta);
-      for (int x = run.x; x < run.x + run.width; ++x) ++covered[static_cast<std::size_t>(run.y * w + x)];
+      for (int x = run.x; x < run.x + run.width; ++x) ++covered[std::size_t(run.y * w + x)];
       previous = run;
     }
     for (int i = 0; i < w * h; ++i) {

@@ -87,8 +87,8 @@ wxImage GrabScreen() {
 }
 
 wxColour At(const wxImage& image, wxPoint p) {
-  const bool inside = image.IsOk() && p.x >= 0 && p.y >= 0 && p.x < image.GetWidth() && p.y < image.GetHeight();
-  return inside ? wxColour(image.GetRed(p.x, p.y), image.GetGreen(p.x, p.y), image.GetBlue(p.x, p.y)) : wxNullColour;
+  if (!image.IsOk() || !wxRect(image.GetSize()).Contains(p)) return wxNullColour;
+  return {image.GetRed(p.x, p.y), image.GetGreen(p.x, p.y), image.GetBlue(p.x, p.y)};
 }
 
 // Compares the screen with the picture placed at kOrigin: every picture
@@ -150,7 +150,8 @@ class SplashWindow : public ::testing::Test {
 
   // A new splash with its window created and picture 134 loaded with the
   // key colour magenta, or none when `blue` is -1.
-  CSplashScreenEx* NewSplash(wxWindow* owner, const char* text, int timeoutMs, std::uint32_t flags, int blue = 255,
+  CSplashScreenEx* NewSplash(wxWindow* owner, const char* text, int timeoutMs,
+                             std::uint32_t flags, int blue = 255,
                              IClock& clock = SystemClock::Instance()) {
     auto* splash = new CSplashScreenEx(clock);
     alive = splash;
@@ -172,7 +173,8 @@ class SplashWindow : public ::testing::Test {
     return parent->CanSetTransparent();
   }
 
-  wxFrame* desktop_ = new wxFrame(nullptr, wxID_ANY, "desktop", {0, 0}, wxGetDisplaySize(), wxBORDER_NONE);
+  wxFrame* desktop_ =
+      new wxFrame(nullptr, wxID_ANY, "desktop", {0, 0}, wxGetDisplaySize(), wxBORDER_NONE);
   wxDialog* parent = new wxDialog(nullptr, wxID_ANY, "Brindle_3.10");
   wxWeakRef<CSplashScreenEx> alive;
 };

@@ -32,7 +32,9 @@ TEST(SplashText, WrapsAtWordsAndNewlines) {
       {"a\nb", 50, 0, {"a", "b"}},
       {"", 50, wrap, {""}},
   };
-  for (const auto& c : cases) EXPECT_EQ(WrapSplashText(c.text, c.width, c.format, Measure), c.lines) << c.text;
+  for (const auto& c : cases) {
+    EXPECT_EQ(WrapSplashText(c.text, c.width, c.format, Measure), c.lines) << c.text;
+  }
 }
 
 // The default format 21 centres each line, and the block of 14 px lines,
@@ -40,7 +42,8 @@ TEST(SplashText, WrapsAtWordsAndNewlines) {
 TEST(SplashText, PlacesLinesInTheTextRectangle) {
   using Lines = std::vector<SplashTextLine>;
   const SplashRect picture{0, 0, 644, 213};
-  EXPECT_EQ(LayoutSplashText("ab", picture, SplashTextDefaultFormat, 14, Measure), (Lines{{"ab", 312, 99}}));
+  EXPECT_EQ(LayoutSplashText("ab", picture, SplashTextDefaultFormat, 14, Measure),
+            (Lines{{"ab", 312, 99}}));
   EXPECT_EQ(LayoutSplashText("abcd\nef", picture, SplashTextDefaultFormat, 14, Measure),
             (Lines{{"abcd", 302, 92}, {"ef", 312, 106}}));
   EXPECT_EQ(LayoutSplashText("ab", SplashRect{5, 7, 100, 50}, SplashTextWordBreak, 14, Measure),
