@@ -7,10 +7,10 @@
 #include <random>
 
 #include "BmpFiles.h"
-#include "Recorder.h"
 #include "device/DotUpload.h"
 #include "device/LogoPathList.h"
 #include "device/ThermalUpload.h"
+#include "port/RecordingPort.h"
 #include "support/TempDir.h"
 
 namespace brindle {
@@ -19,22 +19,17 @@ namespace {
 using namespace test;
 
 TEST(LogoPathList, SplitsAtEverySeparator) {
-  struct Case {
-    std::string text;
-    std::vector<std::string> paths;
-  } cases[] = {
+  const std::pair<std::string, std::vector<std::string>> cases[] = {
       {"", {}},
       {"a.bmp", {}},
-      {"a.bmp|", {"a.bmp"}},
       {"a.bmp|b.bmp|", {"a.bmp", "b.bmp"}},
       {"a.bmp|b.bmp", {"a.bmp"}},
-      {"|", {""}},
       {"||x|", {"", "", "x"}},
       {"/d i r/a b.bmp|C:\\x.bmp|", {"/d i r/a b.bmp", "C:\\x.bmp"}},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(SplitLogoPathList(c.text), c.paths) << c.text;
-    EXPECT_EQ(CountLogoPaths(c.text), c.paths.size()) << c.text;
+  for (const auto& [text, paths] : cases) {
+    EXPECT_EQ(SplitLogoPathList(text), paths) << text;
+    EXPECT_EQ(CountLogoPaths(text), paths.size()) << text;
   }
 }
 
@@ -44,18 +39,15 @@ TEST(LogoPathList, KeepsEveryCharacterBeforeTheLastSeparator) {
   std::mt19937 random(7);
   const std::string alphabet = "ab|/. \\\xC3\xA9";
   for (int round = 0; round < 2000; ++round) {
-    std::string text;
-    const int length = static_cast<int>(random() % 40);
-    for (int i = 0; i < length; ++i) text += alphabet[random() % alphabet.size()];
+    std::string text, joined;
+    for (int i = static_cast<int>(random() % 40); i > 0; --i) text += alphabet[random() % alphabet.size()];
     const auto paths = SplitLogoPathList(text);
     ASSERT_EQ(paths.size(), CountLogoPaths(text)) << text;
-    std::string joined;
     for (const auto& p : paths) {
       EXPECT_EQ(p.find('|'), std::string::npos);
       joined += p + "|";
     }
-    const std::size_t last = text.rfind('|');
-    EXPECT_EQ(joined, last == std::string::npos ? "" : text.substr(0, last + 1)) << text;
+    EXPECT_EQ(joined, text.substr(0, text.rfind('|') + 1)) << text;
   }
 }
 
@@ -74,37 +66,30 @@ TEST(LogoPathList, StreamsSendAllOrNothingForRandomLists) {
   auto logo = std::make_unique<LogoBitmap>();
   for (int round = 0; round < 300; ++round) {
     std::string list;
-    std::size_t count = 0;
-    bool allGood = true;
-    bool firstGood = false;
-    const int n = static_cast<int>(random() % 5);
-    for (int i = 0; i < n; ++i) {
+    std::size_t count = random() % 5;
+    bool allGood = true, firstGood = false;
+    for (std::size_t i = 0; i < count; ++i) {
       const auto& [path, good] = tokens[random() % tokens.size()];
       list += path + "|";
-      if (count++ == 0) firstGood = good;
+      firstGood = i == 0 ? good : firstGood;
       allGood = allGood && good;
     }
     if (random() % 3 == 0) list += tokens[random() % tokens.size()].first;  // no separator
     SCOPED_TRACE(list);
 
-    Log thermal;
-    LogPort thermalPort(thermal);
-    LogClock thermalClock(thermal);
+    Log thermal, dot;
+    LogPort thermalPort(thermal), dotPort(dot);
+    LogClock thermalClock(thermal), dotClock(dot);
     const int sent = SendThermalLogos(thermalPort, PortKind::Com, list, 0, 5, *logo, thermalClock);
     EXPECT_EQ(sent, count > 0 && allGood ? 1 : 0);
     if (sent == 1) {
       ASSERT_GE(thermal.size(), 3u);
       EXPECT_EQ(thermal[2], W({0x1C, 0x71, static_cast<std::uint8_t>(count)}));
-      std::size_t headers = 0;
-      for (const Event& e : thermal) headers += e.bytes.size() == 4 ? 1 : 0;
-      EXPECT_EQ(headers, count);
+      EXPECT_EQ(std::count_if(thermal.begin(), thermal.end(), [](const Event& e) { return e.bytes.size() == 4; }),
+                static_cast<long>(count));
     } else {
       EXPECT_TRUE(thermal.empty());
     }
-
-    Log dot;
-    LogPort dotPort(dot);
-    LogClock dotClock(dot);
     const int dotSent = SendDotLogo(dotPort, PortKind::Tcp, list, dotClock);
     EXPECT_EQ(dotSent, count > 0 && firstGood ? 1 : 0);
     EXPECT_EQ(dot.empty(), dotSent == 0);

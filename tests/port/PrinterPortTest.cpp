@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 #include <sys/file.h>
 
-#include <numeric>
+#include <memory>
+#include <thread>
+#include <tuple>
 
 #include "DeviceFixtures.h"
 #include "TestClocks.h"
@@ -16,10 +18,8 @@
 namespace brindle {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-using test::HookClock;
-using test::Pty;
-using test::TempDeviceDir;
+using namespace test;
+using Sizes = std::vector<std::size_t>;
 
 Bytes Pattern(std::size_t n) {
   Bytes b(n);
@@ -27,19 +27,7 @@ Bytes Pattern(std::size_t n) {
   return b;
 }
 
-// Reads whatever is waiting on a non-blocking descriptor.
-Bytes DrainFd(int fd) {
-  Bytes out;
-  std::uint8_t buf[65536];
-  for (;;) {
-    ssize_t n = ::read(fd, buf, sizeof buf);
-    if (n <= 0) break;
-    out.insert(out.end(), buf, buf + n);
-  }
-  return out;
-}
-
-// A held device: open and locked the way another program would hold it.
+// A device held open and locked the way another program would hold it.
 struct Holder {
   explicit Holder(const std::string& path) : fd(::open(path.c_str(), O_RDWR | O_NONBLOCK)) {
     ::flock(fd, LOCK_EX | LOCK_NB);
@@ -50,194 +38,159 @@ struct Holder {
 
 class PrinterPortTest : public ::testing::Test {
  protected:
-  // A FIFO as "LPT1", opened by the port; `reader` is the printer's side.
-  void OpenFifoLpt(PrinterPort& port, int syncIo) {
-    dir.Fifo("lp0");
+  PrinterPort MakePort(IClock& c) { return PrinterPort(c, DeviceDirectory(dir.str())); }
+  PrinterPort MakePort() { return MakePort(clock); }
+  // A FIFO as "LPT1" opened by `port` with its printer side `reader`;
+  // `pieces` gets, at every pause, the bytes received since the last one.
+  void OpenFifoLpt(PrinterPort& port, int syncIo = 0) {
+    TearDown();  // a fresh device and record for each use
+    std::filesystem::remove(dir.File("lp0"));
+    clock.waits.clear();
+    pieces.clear();
+    received.clear();
+    MakeDevice(dir, "lp0");
     ASSERT_EQ(port.OpenParallelPort("LPT1", syncIo), 0);
-    reader = ::open((dir / "lp0").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    reader = ::open(dir.File("lp0").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     ASSERT_GE(reader, 0);
+    clock.onSleep = [this] { TakePiece(); };
   }
-  // Records, at every pause, how many bytes the device received since the
-  // last one.
-  void RecordPieces() {
-    clock.onSleep = [this](int) {
-      Bytes got = DrainFd(reader);
-      if (!got.empty()) pieces.push_back(got.size());
-      received.insert(received.end(), got.begin(), got.end());
-    };
-  }
-  void FinishPieces() {
-    Bytes got = DrainFd(reader);
+  void TakePiece() {
+    const Bytes got = Drain(reader);
     if (!got.empty()) pieces.push_back(got.size());
     received.insert(received.end(), got.begin(), got.end());
   }
   void FillFifo() {
-    int w = ::open((dir / "lp0").c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    std::vector<std::uint8_t> junk(4096, 0xAA);
+    const int w = ::open(dir.File("lp0").c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    const Bytes junk(4096, 0xAA);
     while (::write(w, junk.data(), junk.size()) > 0) {
     }
     ::close(w);
   }
   void TearDown() override {
     if (reader >= 0) ::close(reader);
+    reader = -1;
   }
-  PrinterPort MakePort() { return PrinterPort(clock, DeviceDirectory(dir.Path())); }
 
-  TempDeviceDir dir;
+  TempDir dir;
   HookClock clock;
   int reader = -1;
-  std::vector<std::size_t> pieces;
+  Sizes pieces;
   Bytes received;
 };
 
 TEST_F(PrinterPortTest, ParallelNamesOpenTheirLpDevicesExclusively) {
-  dir.Fifo("lp0");
-  dir.Fifo("lp1");
-  PrinterPort a = MakePort(), b = MakePort();
+  MakeDevice(dir, "lp0");
+  MakeDevice(dir, "lp1");
+  PrinterPort a = MakePort(), b = MakePort(), c = MakePort();
   EXPECT_EQ(a.OpenParallelPort("LPT2", 1), 0);
-  EXPECT_EQ(a.LastError().device, dir / "lp1");
+  EXPECT_EQ(a.LastError().device, dir.File("lp1"));
   EXPECT_EQ(a.SyncIo(), 1);
   EXPECT_EQ(b.OpenParallelPort("LPT2", 0), -1);
   EXPECT_EQ(b.LastError().code, EBUSY);
   EXPECT_EQ(b.OpenParallelPort("LPT1", 0), 0);
   EXPECT_EQ(b.SyncIo(), 0);
-  PrinterPort c = MakePort();
   EXPECT_EQ(c.OpenParallelPort("LPT3", 0), -1);
   EXPECT_EQ(c.LastError().code, ENOENT);
   EXPECT_EQ(c.OpenParallelPort("PRN", 0), -1);
   EXPECT_FALSE(c.IsOpen());
+  // Finding USB printers needs no library here: loading and freeing succeed.
+  EXPECT_EQ(c.LoadSetupApi(), 1);
+  EXPECT_TRUE(c.SetupApiLoaded());
+  EXPECT_EQ(c.FreeSetupApi(), 1);
+  EXPECT_FALSE(c.SetupApiLoaded());
 }
 
 TEST_F(PrinterPortTest, UsbSearchTakesTheFirstFreeDeviceInNumberOrder) {
   struct Case {
-    std::vector<int> present;
-    std::vector<int> busy;
+    std::vector<int> present, busy;
     int expected;  // -1: none
     int err;
-  };
-  const Case cases[] = {
-      {{1, 3}, {}, 1, 0},  {{2, 10}, {}, 2, 0},      {{0, 1, 2}, {0}, 1, 0},
-      {{1, 3}, {1}, 3, 0}, {{}, {}, -1, ENOENT},     {{4, 5}, {4, 5}, -1, EBUSY},
-      {{15}, {}, 15, 0},
+  } cases[] = {
+      {{1, 3}, {}, 1, 0},  {{2, 10}, {}, 2, 0},  {{0, 1, 2}, {0}, 1, 0}, {{1, 3}, {1}, 3, 0},
+      {{}, {}, -1, ENOENT}, {{4, 5}, {4, 5}, -1, EBUSY}, {{15}, {}, 15, 0},
   };
   for (const Case& c : cases) {
-    TempDeviceDir d;
+    TempDir d;
     std::vector<std::unique_ptr<Holder>> held;
-    for (int n : c.present) d.Fifo("usb/lp" + std::to_string(n));
-    for (int n : c.busy) held.push_back(std::make_unique<Holder>(d / ("usb/lp" + std::to_string(n))));
-    PrinterPort port(clock, DeviceDirectory(d.Path()));
+    for (int n : c.present) MakeDevice(d, "usb/lp" + std::to_string(n));
+    for (int n : c.busy) held.push_back(std::make_unique<Holder>(d.File("usb/lp" + std::to_string(n))));
+    PrinterPort port(clock, DeviceDirectory(d.str()));
     std::string path;
     testing::internal::CaptureStderr();
-    int found = port.FindUsbPrinter(path);
+    const int found = port.FindUsbPrinter(path);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "_SetupDiGetClassDevs start\n_SetupDiGetClassDevs end\n");
+    EXPECT_EQ(found, c.expected < 0 ? 0 : 1);
     if (c.expected < 0) {
-      EXPECT_EQ(found, 0);
       EXPECT_EQ(port.OpenUsbPrinter(), -1);
       EXPECT_EQ(port.LastError().code, c.err);
       EXPECT_FALSE(port.IsOpen());
-    } else {
-      EXPECT_EQ(found, 1);
-      EXPECT_EQ(path, d / ("usb/lp" + std::to_string(c.expected)));
+      continue;
+    }
+    EXPECT_EQ(path, d.File("usb/lp" + std::to_string(c.expected)));
+    // Opened twice: the next job finds the same printer although this one
+    // still holds it.
+    for (int i = 0; i < 2; ++i) {
       EXPECT_EQ(port.OpenUsbPrinter(), 0);
       EXPECT_EQ(port.LastError().device, path);
       EXPECT_EQ(port.SyncIo(), 0);
-      // The next job finds the same printer although this one still holds it.
-      EXPECT_EQ(port.OpenUsbPrinter(), 0);
-      EXPECT_EQ(port.LastError().device, path);
     }
   }
 }
 
-TEST_F(PrinterPortTest, SetupLibraryStepsAlwaysSucceed) {
-  PrinterPort port = MakePort();
-  EXPECT_FALSE(port.SetupApiLoaded());
-  EXPECT_EQ(port.LoadSetupApi(), 1);
-  EXPECT_TRUE(port.SetupApiLoaded());
-  EXPECT_EQ(port.LoadSetupApi(), 1);
-  EXPECT_EQ(port.FreeSetupApi(), 1);
-  EXPECT_FALSE(port.SetupApiLoaded());
-  EXPECT_EQ(port.FreeSetupApi(), 1);
+// The overlapped timed write pauses between 64-byte pieces (a 521-byte
+// band: eight of 64 and one of 9); the chunked write pauses after every
+// piece (3,072 bytes: 48 pieces). Every byte arrives once, in order.
+TEST_F(PrinterPortTest, PacedWritesSendSixtyFourBytePiecesWithPauses) {
+  struct Case {
+    bool chunked;
+    std::size_t length;
+    Sizes pieces;
+    std::size_t pauses;
+  } cases[] = {
+      {false, 521, {64, 64, 64, 64, 64, 64, 64, 64, 9}, 8},
+      {false, 40000, Sizes(625, 64), 624},  // longer than one 5000 ms run
+      {true, 3072, Sizes(48, 64), 48},
+      {true, 130, {64, 64, 2}, 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.length);
+    PrinterPort port = MakePort();
+    OpenFifoLpt(port);
+    const Bytes data = Pattern(c.length);
+    EXPECT_EQ(c.chunked ? port.WritePortChunked(data.data(), data.size())
+                        : port.WritePortTimed(data.data(), data.size(), 0), 1);
+    TakePiece();
+    EXPECT_EQ(pieces, c.pieces);
+    EXPECT_EQ(clock.waits, std::vector<int>(c.pauses, 20));
+    EXPECT_EQ(received, data);
+  }
 }
 
-TEST_F(PrinterPortTest, TimedWriteSendsABandAsSixtyFourBytePiecesWithPauses) {
-  PrinterPort port = MakePort();
-  OpenFifoLpt(port, 0);
-  RecordPieces();
-  const Bytes band = Pattern(521);
-  EXPECT_EQ(port.WritePortTimed(band.data(), band.size(), 0), 1);
-  FinishPieces();
-  EXPECT_EQ(pieces, (std::vector<std::size_t>{64, 64, 64, 64, 64, 64, 64, 64, 9}));
-  EXPECT_EQ(clock.waits, std::vector<int>(8, 20));
-  EXPECT_EQ(received, band);
-}
-
-TEST_F(PrinterPortTest, TimedWriteLongerThanOneRunSendsEveryByteOnce) {
-  PrinterPort port = MakePort();
-  OpenFifoLpt(port, 0);
-  RecordPieces();
-  const Bytes data = Pattern(40000);  // 625 pieces, runs of 5000 ms
-  EXPECT_EQ(port.WritePortTimed(data.data(), data.size(), 0), 1);
-  FinishPieces();
-  EXPECT_EQ(received, data);
-  EXPECT_EQ(pieces.size(), 625u);
-  EXPECT_EQ(clock.waits, std::vector<int>(624, 20));
-}
-
-TEST_F(PrinterPortTest, TimedWriteToAStalledDeviceReportsFailureAfterItsLimit) {
-  PrinterPort port = MakePort();
-  OpenFifoLpt(port, 0);
-  FillFifo();
-  const Bytes band = Pattern(100);
-  EXPECT_EQ(port.WritePortTimed(band.data(), band.size(), 0), 0);
-  EXPECT_EQ(port.LastError().code, ETIMEDOUT);
-  // Polled every 10 ms until more than 5000 ms had passed, then cancelled,
-  // then the pause; by then the run's 5000 ms are over.
-  std::vector<int> expected(501, 10);
-  expected.push_back(20);
-  EXPECT_EQ(clock.waits, expected);
-}
-
-TEST_F(PrinterPortTest, ChunkedWriteSendsARasterAsFortyEightPieces) {
-  PrinterPort port = MakePort();
-  OpenFifoLpt(port, 0);
-  RecordPieces();
-  const Bytes raster = Pattern(3072);
-  EXPECT_EQ(port.WritePortChunked(raster.data(), raster.size()), 1);
-  FinishPieces();
-  EXPECT_EQ(pieces, std::vector<std::size_t>(48, 64));
-  EXPECT_EQ(clock.waits, std::vector<int>(48, 20));
-  EXPECT_EQ(received, raster);
-
-  pieces.clear();
-  received.clear();
-  clock.waits.clear();
-  const Bytes odd = Pattern(130);
-  EXPECT_EQ(port.WritePortChunked(odd.data(), odd.size()), 1);
-  FinishPieces();
-  EXPECT_EQ(pieces, (std::vector<std::size_t>{64, 64, 2}));
-  EXPECT_EQ(clock.waits, std::vector<int>(3, 20));
-}
-
-TEST_F(PrinterPortTest, ChunkedWriteToAStalledDeviceReportsFailure) {
-  PrinterPort port = MakePort();
-  OpenFifoLpt(port, 0);
-  FillFifo();
-  const Bytes raster = Pattern(3072);
-  EXPECT_EQ(port.WritePortChunked(raster.data(), raster.size()), 0);
-  EXPECT_EQ(port.LastError().code, ETIMEDOUT);
-  EXPECT_EQ(clock.waits, std::vector<int>(501, 10));
+// A device that takes nothing: the timed write polls its piece every 10 ms
+// until more than 5000 ms passed, cancels it, pauses and reports 0; the
+// chunked write reports 0 after the same polls.
+TEST_F(PrinterPortTest, PacedWritesToAStalledDeviceFailAfterTheirLimit) {
+  for (bool chunked : {false, true}) {
+    PrinterPort port = MakePort();
+    OpenFifoLpt(port);
+    clock.onSleep = nullptr;  // the printer reads nothing
+    FillFifo();
+    const Bytes data = Pattern(chunked ? 3072 : 100);
+    EXPECT_EQ(chunked ? port.WritePortChunked(data.data(), data.size())
+                      : port.WritePortTimed(data.data(), data.size(), 0), 0);
+    EXPECT_EQ(port.LastError().code, ETIMEDOUT);
+    std::vector<int> expected(501, 10);
+    if (!chunked) expected.push_back(20);
+    EXPECT_EQ(clock.waits, expected) << chunked;
+  }
 }
 
 TEST_F(PrinterPortTest, PlainWritesInBothStylesSendOnceWithoutPauses) {
   for (int syncIo : {0, 1}) {
-    TempDeviceDir d;
-    d.Fifo("lp0");
-    PrinterPort port(clock, DeviceDirectory(d.Path()));
-    ASSERT_EQ(port.OpenParallelPort("LPT1", syncIo), 0);
-    int r = ::open((d / "lp0").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    PrinterPort port = MakePort();
+    OpenFifoLpt(port, syncIo);
     const Bytes data = Pattern(521);
-    clock.waits.clear();
     EXPECT_EQ(port.WritePort(data.data(), data.size(), syncIo), 1);
     EXPECT_EQ(port.WritePortTimed(data.data(), 5, 1), 1);  // the synchronous timed form
     EXPECT_EQ(port.Write(data.data(), 3), 1);
@@ -245,15 +198,14 @@ TEST_F(PrinterPortTest, PlainWritesInBothStylesSendOnceWithoutPauses) {
     Bytes expected = data;
     expected.insert(expected.end(), data.begin(), data.begin() + 5);
     expected.insert(expected.end(), data.begin(), data.begin() + 3);
-    EXPECT_EQ(DrainFd(r), expected);
-    ::close(r);
+    EXPECT_EQ(Drain(reader), expected);
   }
 }
 
 TEST_F(PrinterPortTest, FailedWritesAreReportedAsFailureInEveryForm) {
   Pty pty;
   ASSERT_TRUE(pty.Ok());
-  dir.Link("lp0", pty.SlavePath());
+  MakeDevice(dir, "lp0", pty.SlavePath());
   PrinterPort port = MakePort();
   ASSERT_EQ(port.OpenParallelPort("LPT1", 0), 0);
   pty.CloseMaster();  // the printer is gone: every write fails with EIO
@@ -276,11 +228,11 @@ TEST_F(PrinterPortTest, FailedWritesAreReportedAsFailureInEveryForm) {
 TEST_F(PrinterPortTest, ReadWithoutSyncIoReadsOnlyWhatIsWaiting) {
   Pty pty;
   ASSERT_TRUE(pty.Ok());
-  dir.Link("lp1", pty.SlavePath());
-  PrinterPort port(SystemClock::Instance(), DeviceDirectory(dir.Path()));
+  MakeDevice(dir, "lp1", pty.SlavePath());
+  PrinterPort port = MakePort(SystemClock::Instance());
   ASSERT_EQ(port.OpenParallelPort("LPT2", 0), 0);
   std::uint8_t buf[50] = {};
-  auto start = std::chrono::steady_clock::now();
+  const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(port.ReadPort(buf, sizeof buf, 0), 0);  // nothing waiting: no wait at all
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(50));
   pty.Send({0x20, 0x41});
@@ -296,21 +248,16 @@ TEST_F(PrinterPortTest, ReadWithoutSyncIoReadsOnlyWhatIsWaiting) {
 TEST_F(PrinterPortTest, DeviceCheckIsStrictOnlyWithSyncIo) {
   Pty pty;
   ASSERT_TRUE(pty.Ok());
-  dir.Link("lp0", pty.SlavePath());
-  struct Case {
-    int syncIo;
-    Bytes reply;
-    int expected;
-  };
-  const Case cases[] = {{1, {0x0D}, 1}, {1, {0x41}, 0}, {1, {}, 0},
-                        {0, {0x20}, 1}, {0, {0x41}, 1}, {0, {}, 1}};
-  for (const Case& c : cases) {
-    PrinterPort port(SystemClock::Instance(), DeviceDirectory(dir.Path()));
-    ASSERT_EQ(port.OpenParallelPort("LPT1", c.syncIo), 0);
-    if (!c.reply.empty()) pty.Send(Bytes(c.reply));
+  MakeDevice(dir, "lp0", pty.SlavePath());
+  const std::tuple<int, Bytes, int> cases[] = {{1, {0x0D}, 1}, {1, {0x41}, 0}, {1, {}, 0},
+                                               {0, {0x20}, 1}, {0, {0x41}, 1}, {0, {}, 1}};
+  for (const auto& [syncIo, reply, expected] : cases) {
+    PrinterPort port = MakePort(SystemClock::Instance());
+    ASSERT_EQ(port.OpenParallelPort("LPT1", syncIo), 0);
+    pty.Send(reply);
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    EXPECT_EQ(CheckDevice(port, 0, c.syncIo), c.expected) << "syncIo " << c.syncIo;
-    EXPECT_EQ(pty.Drain(), (std::vector<unsigned char>{0x1D, 0x49, 0x01}));
+    EXPECT_EQ(CheckDevice(port, 0, syncIo), expected) << "syncIo " << syncIo;
+    EXPECT_EQ(pty.Drain(), (Bytes{0x1D, 0x49, 0x01}));
   }
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 // Clocks for transport tests.
-//   ScaledClock: real time, read through a factor, so a 5000 ms bound of
-//     the code under test passes in 50 real ms (factor 100) while the code
-//     still waits on real descriptors; the factor may change mid-test.
-//   HookClock: fake time like FakeClock, plus a callback at every Sleep so
-//     a test can look at the device side between two paced pieces.
+//   ScaledClock: real time read through a factor, so that a 5000 ms bound
+//     passes in 50 real ms (factor 100) while the code under test still
+//     waits on real descriptors; the factor may change mid-test.
+//   HookClock: fake time that records every wait and calls `onSleep`, so a
+//     test can look at the device side between two paced pieces.
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -17,17 +17,16 @@ namespace brindle::test {
 
 class ScaledClock final : public IClock {
  public:
-  explicit ScaledClock(double factor) : factor_(factor), last_(Real()) {}
+  explicit ScaledClock(double factor) : factor_(factor) {}
   void SetFactor(double factor) {
     NowMs();
     factor_ = factor;
   }
   void Sleep(int ms) override {
-    if (ms > 0) std::this_thread::sleep_for(std::chrono::microseconds(
-        static_cast<std::int64_t>(ms * 1000.0 / factor_)));
+    if (ms > 0) std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(ms / factor_));
   }
   std::int64_t NowMs() override {
-    double real = Real();
+    const double real = Real();
     scaled_ += (real - last_) * factor_;
     last_ = real;
     return static_cast<std::int64_t>(scaled_);
@@ -39,7 +38,7 @@ class ScaledClock final : public IClock {
     return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
   }
   double factor_;
-  double last_;
+  double last_ = Real();
   double scaled_ = 1e6;
 };
 
@@ -48,13 +47,13 @@ class HookClock final : public IClock {
   void Sleep(int ms) override {
     waits.push_back(ms);
     now += ms;
-    if (onSleep) onSleep(ms);
+    if (onSleep) onSleep();
   }
   std::int64_t NowMs() override { return now; }
 
   std::vector<int> waits;
   std::int64_t now = 0;
-  std::function<void(int)> onSleep;
+  std::function<void()> onSleep;
 };
 
 }  // namespace brindle::test
