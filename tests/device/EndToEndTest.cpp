@@ -4,7 +4,6 @@
 // stream byte for byte; a printer that hangs up or stops reading must end
 // the job with JobStreamFailed within the transports' bounds.
 #include <gtest/gtest.h>
-#include <sys/socket.h>
 
 #include <chrono>
 #include <functional>
@@ -13,7 +12,6 @@
 #include "Peers.h"
 #include "device/NVUploadCtrl.h"
 #include "port/DeviceFixtures.h"
-#include "port/SocketStack.h"
 #include "port/TestClocks.h"
 #include "support/FakeMessageBox.h"
 
@@ -35,22 +33,6 @@ double Seconds(Clock::time_point since) {
 const Bytes kCheck = {0x1D, 0x49, 0x01};
 const Bytes kDotFeedCut = {0x1B, 0x6F, 0x01, 0x0D, 0x0A, 0x0D, 0x0A, 0x0D, 0x0A, 0x0D,
                            0x0A, 0x0D, 0x0A, 0x0D, 0x0A, 0x0D, 0x0A, 0x1B, 0x6D};
-
-// Sockets with 4 KB send buffers, so that a printer that stops reading
-// stalls the sender after about 10 KB instead of megabytes.
-class SmallBufferStack final : public ISocketStack {
- public:
-  int Startup(std::uint16_t requested, std::uint16_t* granted) override {
-    return PosixSocketStack::Instance().Startup(requested, granted);
-  }
-  int Cleanup() override { return PosixSocketStack::Instance().Cleanup(); }
-  int LastError() const override { return PosixSocketStack::Instance().LastError(); }
-  int CreateStreamSocket() override {
-    const int fd = PosixSocketStack::Instance().CreateStreamSocket(), size = 4096;
-    if (fd >= 0) ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &size, sizeof size);
-    return fd;
-  }
-};
 
 // The logos, and a device directory whose entries lead to the
 // pseudo-terminals the test plays.
@@ -129,7 +111,8 @@ TEST(EndToEndTcp, FailsWhenThePrinterHangsUpOrStopsReading) {
   EXPECT_EQ(ctrl.LastPortError().device, "127.0.0.1:" + hangUp.PortText());
 
   ScaledClock clock(100);
-  SmallBufferStack sockets;
+  ScriptedStack sockets;  // 4 KB send buffers: a stalled printer stalls the sender soon
+  sockets.sendBuffer = 4096;
   SystemPortProvider ports(s.messages, clock, std::nullopt, sockets);
   CNVUploadCtrl stalled(ports, clock);
   TcpPeer stops({.stopReadingAfter = 200, .receiveBuffer = 4096});

@@ -51,8 +51,8 @@ TEST(DeviceDirectoryProperty, ArbitraryNamesMapOnlyWhenWellFormed) {
   const DeviceDirectory dev("/d");
   for (int i = 0; i < 20000; ++i) {
     std::string name;
+    for (std::size_t n = len(rng); n > 0; --n) name += alphabet[pick(rng)];
     if (coin(rng) == 0) name = "COM" + std::to_string(number(rng));
-    else for (std::size_t n = len(rng); n > 0; --n) name += alphabet[pick(rng)];
     const bool wellFormed = name.size() >= 4 && name.size() <= 6 && name.starts_with("COM") &&
                             name[3] != '0' &&
                             name.find_first_not_of("0123456789", 3) == std::string::npos &&

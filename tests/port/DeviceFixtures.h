@@ -1,18 +1,22 @@
 #pragma once
 // Stand-in devices for transport tests: entries in a temporary device
-// directory, and pseudo-terminals whose client side the code under test
-// opens by path while the test plays the printer on the controlling side.
+// directory, pseudo-terminals whose client side the code under test opens
+// by path while the test plays the printer on the controlling side, and a
+// socket stack whose failures and send buffer a test chooses.
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "port/SocketStack.h"
 #include "support/TempDir.h"
 
 namespace brindle::test {
@@ -65,6 +69,34 @@ class Pty {
  private:
   int master_;
   std::string slave_;
+};
+
+// A stack whose start-up, version, shutdown and socket creation a test sets.
+class ScriptedStack final : public ISocketStack {
+ public:
+  int Startup(std::uint16_t, std::uint16_t* granted) override {
+    *granted = version;
+    startups += startupFails ? 0 : 1;
+    return startupFails ? 1 : 0;
+  }
+  int Cleanup() override {
+    ++cleanups;
+    return cleanupFails ? 1 : 0;
+  }
+  int LastError() const override { return 10093; }
+  int CreateStreamSocket() override {
+    ++socketsAsked;
+    if (socketFails) {
+      errno = EMFILE;
+      return -1;
+    }
+    const int fd = PosixSocketStack::Instance().CreateStreamSocket();
+    if (sendBuffer > 0) ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof sendBuffer);
+    return fd;
+  }
+  std::uint16_t version = 0x0202;
+  bool startupFails = false, cleanupFails = false, socketFails = false;
+  int startups = 0, cleanups = 0, socketsAsked = 0, sendBuffer = 0;
 };
 
 inline int OpenDescriptorCount() {

@@ -28,33 +28,6 @@ TEST(SerialSettings, WriteTimeOutPerByteIsTheConstantDividedByTheCode) {
   for (auto [code, ms] : cases) EXPECT_EQ(SerialWriteTimeoutPerByteMs(code), ms) << code;
 }
 
-// On a plain termios, from all flags clear and from all flags set: the
-// exact framing and parity flags (a pseudo-terminal would clear PARENB).
-TEST(SerialSettings, SetFramingParityAndBinaryModeExactly) {
-  const tcflag_t parityFlags[] = {0, PARENB, PARENB | PARODD};  // none, even, odd
-  for (tcflag_t start : {tcflag_t{0}, ~tcflag_t{0}}) {
-    for (int code = 3; code <= 10; ++code) {
-      for (int parity = 0; parity <= 2; ++parity) {
-        termios t{};
-        t.c_iflag = t.c_oflag = t.c_cflag = t.c_lflag = start;
-        t.c_cflag &= ~CBAUD;
-        t.c_cc[VMIN] = 5;
-        ApplyLineSettings(t, code, parity);
-        SCOPED_TRACE(testing::Message() << start << " code " << code << " parity " << parity);
-        EXPECT_EQ(cfgetospeed(&t), kRates[code - 3]);
-        EXPECT_EQ(cfgetispeed(&t), kRates[code - 3]);
-        EXPECT_EQ(t.c_cflag & (CSIZE | CSTOPB | PARENB | PARODD | CMSPAR), CS8 | parityFlags[parity]);
-        EXPECT_EQ(t.c_cflag & (CREAD | CLOCAL | CRTSCTS), tcflag_t(CREAD | CLOCAL | CRTSCTS));
-        EXPECT_EQ(t.c_iflag & (INPCK | PARMRK | ISTRIP | IXON | ICRNL | INLCR | IGNCR | BRKINT), 0u);
-        EXPECT_EQ(t.c_iflag & IXOFF, start & IXOFF);
-        EXPECT_EQ(t.c_oflag & OPOST, 0u);
-        EXPECT_EQ(t.c_lflag & (ICANON | ECHO | ISIG | IEXTEN), 0u);
-        EXPECT_EQ(t.c_cc[VMIN] + t.c_cc[VTIME], 0);
-      }
-    }
-  }
-}
-
 class SerialPortTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -81,20 +54,39 @@ class SerialPortTest : public ::testing::Test {
   Pty pty;
 };
 
+// Every baud code and parity on the terminal, and on a plain termios from
+// all flags clear and all set, for the exact parity flags a pseudo-terminal
+// would not keep (it clears PARENB).
 TEST_F(SerialPortTest, AppliesLineSettingsForEveryBaudCodeAndParity) {
+  const tcflag_t parityFlags[] = {0, PARENB, PARENB | PARODD};  // none, even, odd
   for (int code = 3; code <= 10; ++code) {
     for (int parity = 0; parity <= 2; ++parity) {
+      SCOPED_TRACE(testing::Message() << "code " << code << " parity " << parity);
       SerialPort port = MakePort();
       ASSERT_EQ(port.OpenSerialPort("COM3", code, 0, parity, 0, 0), 0) << port.LastError().code;
-      const termios t = Applied();
-      SCOPED_TRACE(testing::Message() << "code " << code << " parity " << parity);
-      EXPECT_EQ(cfgetospeed(&t), kRates[code - 3]);
-      EXPECT_EQ(cfgetispeed(&t), kRates[code - 3]);
-      EXPECT_EQ(t.c_cflag & (CSIZE | CSTOPB | CRTSCTS | CREAD), CS8 | CRTSCTS | CREAD);
-      EXPECT_EQ((t.c_cflag & PARODD) != 0, parity == 2);  // the terminal clears PARENB
-      EXPECT_EQ(t.c_iflag & (INPCK | PARMRK | ISTRIP | IXON | ICRNL | INLCR | IGNCR), 0u);
-      EXPECT_EQ(t.c_oflag & OPOST, 0u);
-      EXPECT_EQ(t.c_lflag & (ICANON | ECHO | ISIG | IEXTEN), 0u);
+      termios plain[2] = {};
+      plain[1].c_iflag = plain[1].c_oflag = plain[1].c_cflag = plain[1].c_lflag = ~tcflag_t{0};
+      plain[1].c_cflag &= ~CBAUD;
+      for (termios& t : plain) {
+        t.c_cc[VMIN] = 5;
+        ApplyLineSettings(t, code, parity);
+        EXPECT_EQ(t.c_cflag & (CSIZE | CSTOPB | PARENB | PARODD | CMSPAR), CS8 | parityFlags[parity]);
+        EXPECT_EQ(t.c_cflag & CLOCAL, tcflag_t(CLOCAL));
+        EXPECT_EQ(t.c_iflag & BRKINT, 0u);
+        EXPECT_EQ(t.c_cc[VMIN] + t.c_cc[VTIME], 0);
+      }
+      // Input flow control is left as it was.
+      EXPECT_EQ(plain[0].c_iflag & IXOFF, 0u);
+      EXPECT_NE(plain[1].c_iflag & IXOFF, 0u);
+      for (const termios& t : {plain[0], plain[1], Applied()}) {
+        EXPECT_EQ(cfgetospeed(&t), kRates[code - 3]);
+        EXPECT_EQ(cfgetispeed(&t), kRates[code - 3]);
+        EXPECT_EQ(t.c_cflag & (CSIZE | CSTOPB | CRTSCTS | CREAD), CS8 | CRTSCTS | CREAD);
+        EXPECT_EQ((t.c_cflag & PARODD) != 0, parity == 2);
+        EXPECT_EQ(t.c_iflag & (INPCK | PARMRK | ISTRIP | IXON | ICRNL | INLCR | IGNCR), 0u);
+        EXPECT_EQ(t.c_oflag & OPOST, 0u);
+        EXPECT_EQ(t.c_lflag & (ICANON | ECHO | ISIG | IEXTEN), 0u);
+      }
     }
   }
 }
@@ -115,7 +107,11 @@ TEST_F(SerialPortTest, OutOfRangeCodesKeepRateParityAndInputFlowControl) {
   EXPECT_EQ(t.c_cflag & CSIZE, tcflag_t(CS8));
 }
 
-TEST_F(SerialPortTest, SecondOpenOfTheSamePortFailsUntilTheFirstCloses) {
+// A second open of a port fails until the first closes; "COM10" and
+// "COM9" reach their own devices, and bytes arrive as written (no line-end
+// translation); a missing or unknown port is not opened (-1); a device that
+// refuses the settings stays open (-2) for the caller to close.
+TEST_F(SerialPortTest, OpensTheNamedDeviceExclusively) {
   SerialPort first = MakePort(), second = MakePort();
   ASSERT_EQ(first.OpenSerialPort("COM3", 6, 0, 0, 0, 0), 0);
   EXPECT_EQ(second.OpenSerialPort("COM3", 6, 0, 0, 0, 0), -1);
@@ -124,11 +120,7 @@ TEST_F(SerialPortTest, SecondOpenOfTheSamePortFailsUntilTheFirstCloses) {
   EXPECT_FALSE(second.IsOpen());
   first.Close();
   EXPECT_EQ(second.OpenSerialPort("COM3", 6, 0, 0, 0, 0), 0);
-}
 
-// "COM10" and "COM9" reach their own devices, and the bytes arrive as
-// written (no line-end translation).
-TEST_F(SerialPortTest, TwoDigitPortNamesReachTheirOwnDevices) {
   Pty ten, nine;
   ASSERT_TRUE(ten.Ok() && nine.Ok());
   MakeDevice(dir, "ttyS9", ten.SlavePath());
@@ -142,11 +134,7 @@ TEST_F(SerialPortTest, TwoDigitPortNamesReachTheirOwnDevices) {
   EXPECT_EQ(com9.WriteSerial(b.data(), 1), 1);
   EXPECT_EQ(ten.Drain(), a);
   EXPECT_EQ(nine.Drain(), b);
-}
 
-// A missing or unknown port is not opened (-1); a device that refuses the
-// settings stays open (-2) for the caller to close.
-TEST_F(SerialPortTest, ReportsPortsThatDoNotOpenOrConfigure) {
   SerialPort port = MakePort();
   EXPECT_EQ(port.OpenSerialPort("COM4", 6, 0, 0, 0, 0), -1);
   EXPECT_EQ(port.LastError().code, ENOENT);
@@ -156,7 +144,6 @@ TEST_F(SerialPortTest, ReportsPortsThatDoNotOpenOrConfigure) {
   std::uint8_t byte = 1;
   EXPECT_EQ(port.WriteSerial(&byte, 1), 0);
   EXPECT_EQ(port.ReadSerial(&byte, 1), 0);
-
   dir.Write("ttyS4", "not a terminal");
   EXPECT_EQ(port.OpenSerialPort("COM5", 6, 0, 0, 0, 0), -2);
   EXPECT_TRUE(port.IsOpen());

@@ -87,34 +87,6 @@ std::string Failed(const std::string& ip, const std::string& port) {
   return "Fail to Connection to POSPrinter(IP=" + ip + " Port=" + port + ")";
 }
 
-// A stack whose start-up, version, shutdown and socket creation a test sets.
-class ScriptedStack final : public ISocketStack {
- public:
-  int Startup(std::uint16_t, std::uint16_t* granted) override {
-    *granted = version;
-    startups += startupFails ? 0 : 1;
-    return startupFails ? 1 : 0;
-  }
-  int Cleanup() override {
-    ++cleanups;
-    return cleanupFails ? 1 : 0;
-  }
-  int LastError() const override { return 10093; }
-  int CreateStreamSocket() override {
-    ++socketsAsked;
-    if (socketFails) {
-      errno = EMFILE;
-      return -1;
-    }
-    const int fd = PosixSocketStack::Instance().CreateStreamSocket();
-    if (sendBuffer > 0) ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof sendBuffer);
-    return fd;
-  }
-  std::uint16_t version = 0x0202;
-  bool startupFails = false, cleanupFails = false, socketFails = false;
-  int startups = 0, cleanups = 0, socketsAsked = 0, sendBuffer = 0;
-};
-
 TEST(TcpPortNumber, ReadsLeadingDecimalAndKeepsLowSixteenBits) {
   const std::pair<const char*, int> cases[] = {
       {"9100", 9100}, {"9100abc", 9100}, {"  9100", 9100}, {"+9100", 9100}, {"", 0},
