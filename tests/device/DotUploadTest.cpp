@@ -25,9 +25,10 @@ struct DotRun {
 // The whole log of a Dot upload: the first write, its wait, one packet per
 // band (timed writes over LPT and USB).
 Log DotLog(PortKind kind, const std::vector<Bytes>& packets) {
+  const bool timed = kind == PortKind::Lpt || kind == PortKind::Usb;
   Log log = kind == PortKind::Tcp ? Log{W({0x1B, 0x6F, 0x00, 0x1B, 0x40}), Wait(50)}
-                                  : Log{W({0x1B, 0x40, 0x1B, 0x6F, 0x00}), Wait(kind == PortKind::Com ? 100 : 50)};
-  for (const Bytes& p : packets) log.push_back(kind == PortKind::Lpt || kind == PortKind::Usb ? WT(p) : W(p));
+                                  : Log{W({0x1B, 0x40, 0x1B, 0x6F, 0x00}), Wait(timed ? 50 : 100)};
+  for (const Bytes& p : packets) log.push_back(timed ? WT(p) : W(p));
   return log;
 }
 
@@ -111,8 +112,9 @@ TEST_P(DotVariants, RefusesUnsendablePicturesBeforeSending) {
   dir.Write("huge.bmp", Bmp1(2048, 776, false, Stripes));
   dir.Write("junk.bmp", "BM\x01\x02");
   for (const std::string& list :
-       {std::string(), dir.File("a.bmp"), "|" + dir.File("a.bmp") + "|", dir.File("missing.bmp") + "|",
-        dir.File("junk.bmp") + "|", dir.File("tall.bmp") + "|", dir.File("huge.bmp") + "|"}) {
+       {std::string(), dir.File("a.bmp"), "|" + dir.File("a.bmp") + "|",
+        dir.File("missing.bmp") + "|", dir.File("junk.bmp") + "|", dir.File("tall.bmp") + "|",
+        dir.File("huge.bmp") + "|"}) {
     DotRun run;
     EXPECT_EQ(run.Send(GetParam(), list), 0) << list;
     EXPECT_TRUE(run.log.empty());
@@ -132,7 +134,8 @@ TEST(DotUpload, StatesTheBandWidth) {
     dir.Write("w.bmp", Bmp1(width, 8, false, Stripes));
     DotRun run;
     ASSERT_EQ(run.Send(PortKind::Lpt, dir.File("w.bmp") + "|"), 1);
-    EXPECT_TRUE(SameLog(run.log, DotLog(PortKind::Lpt, Packets(nL, nH, Bands(width, 8, Stripes))))) << width;
+    const auto packets = Packets(nL, nH, Bands(width, 8, Stripes));
+    EXPECT_TRUE(SameLog(run.log, DotLog(PortKind::Lpt, packets))) << width;
   }
 }
 
@@ -165,7 +168,7 @@ TEST(DotUpload, FitsPacketBuffersAndBandNumbers) {
       {PortKind::Lpt, 0, 8, false},     {PortKind::Lpt, 8, 0, false},
   };
   for (auto [kind, width, height, fits] : cases) {
-    EXPECT_EQ(DotLogoFits(kind, width, height), fits) << int(kind) << " " << width << " x " << height;
+    EXPECT_EQ(DotLogoFits(kind, width, height), fits) << int(kind) << " " << width << "x" << height;
   }
 }
 

@@ -30,6 +30,7 @@ double Seconds(Clock::time_point since) {
   return std::chrono::duration<double>(Clock::now() - since).count();
 }
 
+const char* const kIp = "127.0.0.1";
 const Bytes kCheck = {0x1D, 0x49, 0x01};
 const Bytes kDotFeedCut = {0x1B, 0x6F, 0x01, 0x0D, 0x0A, 0x0D, 0x0A, 0x0D, 0x0A, 0x0D,
                            0x0A, 0x0D, 0x0A, 0x0D, 0x0A, 0x0D, 0x0A, 0x1B, 0x6D};
@@ -62,7 +63,8 @@ Bytes ThermalStream(int width, int height, Bytes header) {
 }
 Bytes DotStream(Bytes first) {
   for (int b = 0; b < 3; ++b) {
-    first = Cat({first, {0x1B, 0x58, 0x2A, static_cast<std::uint8_t>(b), 0x1B, 0x2A, 0x01, 0x30, 0x01},
+    const auto band = static_cast<std::uint8_t>(b);
+    first = Cat({first, {0x1B, 0x58, 0x2A, band, 0x1B, 0x2A, 0x01, 0x30, 0x01},
                  BandBytes(300, 20, Stripes, b)});
   }
   return first;
@@ -78,9 +80,9 @@ TEST(EndToEndTcp, UploadsAndPrintsOverLoopback) {
     Bytes expected;
     bool replyRead;
   } cases[] = {
-      {[&](const std::string& port) { return ctrl.RunUploadTcp(0, "127.0.0.1", port, s.List("t.bmp"), 0, 5); },
+      {[&](const std::string& p) { return ctrl.RunUploadTcp(0, kIp, p, s.List("t.bmp"), 0, 5); },
        Cat({kCheck, ThermalStream(200, 100, {0x19, 0x00, 0x0D, 0x00})}), true},
-      {[&](const std::string& port) { return ctrl.RunUploadTcp(1, "127.0.0.1", port, s.List("d.bmp"), 0, 5); },
+      {[&](const std::string& p) { return ctrl.RunUploadTcp(1, kIp, p, s.List("d.bmp"), 0, 5); },
        Cat({kCheck, DotStream({0x1B, 0x6F, 0x00, 0x1B, 0x40})}), false},
       {[&](const std::string& port) { return ctrl.RunCommandTcp(0, "127.0.0.1", port, 0, 2, 0); },
        Cat({kCheck, all, {0x1D, 0x56, 0x42, 0x01}}), true},  // "All" in "Double High"
@@ -105,7 +107,8 @@ TEST(EndToEndTcp, FailsWhenThePrinterHangsUpOrStopsReading) {
   CNVUploadCtrl ctrl(s.messages);
   TcpPeer hangUp({.hangUpAfter = 1000});
   auto start = Clock::now();
-  EXPECT_EQ(ctrl.RunUploadTcp(0, "127.0.0.1", hangUp.PortText(), s.List("t.bmp", 8), 0, 5), JobStreamFailed);
+  EXPECT_EQ(ctrl.RunUploadTcp(0, "127.0.0.1", hangUp.PortText(), s.List("t.bmp", 8), 0, 5),
+            JobStreamFailed);
   EXPECT_LT(Seconds(start), 2.0);
   EXPECT_NE(ctrl.LastPortError().code, 0);
   EXPECT_EQ(ctrl.LastPortError().device, "127.0.0.1:" + hangUp.PortText());
@@ -117,7 +120,8 @@ TEST(EndToEndTcp, FailsWhenThePrinterHangsUpOrStopsReading) {
   CNVUploadCtrl stalled(ports, clock);
   TcpPeer stops({.stopReadingAfter = 200, .receiveBuffer = 4096});
   start = Clock::now();
-  EXPECT_EQ(stalled.RunUploadTcp(0, "127.0.0.1", stops.PortText(), s.List("t.bmp", 12), 0, 5), JobStreamFailed);
+  EXPECT_EQ(stalled.RunUploadTcp(0, "127.0.0.1", stops.PortText(), s.List("t.bmp", 12), 0, 5),
+            JobStreamFailed);
   EXPECT_LT(Seconds(start), 2.0);
   EXPECT_EQ(stalled.LastPortError().code, ETIMEDOUT);
   EXPECT_EQ(stops.Count(), 200u);
@@ -129,9 +133,9 @@ TEST(EndToEndSerial, UploadsAndPrintsOnCom1) {
     std::function<int(CNVUploadCtrl&)> run;
     Bytes expected;
   } cases[] = {
-      {[&](CNVUploadCtrl& c) { return c.RunUpload(0, "COM1", 10, 0, 0, 0, 0, s.List("t.bmp"), 0, 5); },
+      {[&](auto& c) { return c.RunUpload(0, "COM1", 10, 0, 0, 0, 0, s.List("t.bmp"), 0, 5); },
        ThermalStream(200, 100, {0x19, 0x00, 0x0D, 0x00})},
-      {[&](CNVUploadCtrl& c) { return c.RunUpload(1, "COM1", 6, 0, 1, 0, 0, s.List("d.bmp"), 0, 5); },
+      {[&](auto& c) { return c.RunUpload(1, "COM1", 6, 0, 1, 0, 0, s.List("d.bmp"), 0, 5); },
        DotStream({0x1B, 0x40, 0x1B, 0x6F, 0x00})},
       {[&](CNVUploadCtrl& c) { return c.RunCommand(0, "COM1", 10, 0, 0, 0, 0, 2, 3, 4); },  // 2-4
        Cat({kCheck, {0x1C, 0x70, 0x02, 0x33, 0x1C, 0x70, 0x03, 0x33, 0x1C, 0x70, 0x04, 0x33,
@@ -170,7 +174,8 @@ TEST(EndToEndSerial, FailsWhenThePrinterHangsUpOrStopsReading) {
     std::filesystem::remove(s.devices.File("ttyS0"));
     auto ctrl = s.Attach("ttyS0", peer, clock);
     const auto start = Clock::now();
-    EXPECT_EQ(ctrl->RunUpload(0, "COM1", 10, 0, 0, 0, 0, s.List("t.bmp", 12), 0, 5), JobStreamFailed) << hangUp;
+    EXPECT_EQ(ctrl->RunUpload(0, "COM1", 10, 0, 0, 0, 0, s.List("t.bmp", 12), 0, 5),
+              JobStreamFailed) << hangUp;
     EXPECT_LT(Seconds(start), 2.0);
     EXPECT_NE(ctrl->LastPortError().code, 0);
   }

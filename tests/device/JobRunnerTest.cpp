@@ -67,33 +67,35 @@ class FakePortProvider final : public IPortProvider {
 const Bytes kRaster = {0xFF, 0x80, 0x80, 0xFF, 0x80, 0x80, 0xFF, 0x80};
 const Bytes kBand = {0x1B, 0x58, 0x2A, 0x00, 0x1B, 0x2A, 0x01, 0x08, 0x00,
                      0xFF, 0x80, 0x80, 0xFF, 0x80, 0x80, 0xFF, 0x80};
-Log ThermalBytewise() {
+const Log kThermal = [] {
   Log log = {W({0x1B, 0x40}), Wait(100), W({0x1C, 0x71, 0x01}), W({0x01, 0x00, 0x01, 0x00})};
   AddByteWrites(log, kRaster);
   return log;
-}
+}();
 Log Head(Log log, std::size_t n) {
   log.resize(n);
   return log;
 }
-const Log kThermalUsb = {W({0x1B, 0x40, 0x1C, 0x71, 0x01}), W({0x01, 0x00, 0x01, 0x00}), Wait(50), WC(kRaster)};
+const Log kThermalUsb = {W({0x1B, 0x40, 0x1C, 0x71, 0x01}), W({0x01, 0x00, 0x01, 0x00}), Wait(50),
+                         WC(kRaster)};
 const Log kDotCom = {W({0x1B, 0x40, 0x1B, 0x6F, 0x00}), Wait(100), W(kBand)};
 const Log kDotTimed = {W({0x1B, 0x40, 0x1B, 0x6F, 0x00}), Wait(50), WT(kBand)};
 const Log kDotTcp = {W({0x1B, 0x6F, 0x00, 0x1B, 0x40}), Wait(50), W(kBand)};
-const Log kCheck = {W({0x1D, 0x49, 0x01})};
-const Log kCheckRead = kCheck + Log{Rd(50)};
+const Log kAsk = {W({0x1D, 0x49, 0x01})};
+const Log kAskRead = kAsk + Log{Rd(50)};
 const Log kPrint3 = {W({0x1C, 0x70, 0x03, 0x31}), W({0x1D, 0x56, 0x42, 0x01})};
 const Log kErase = {W({0x1C, 0x65})};
 const Log kDotPrint = {W({0x1B, 0x6F, 0x01}), W({0x0D, 0x0A, 0x0D, 0x0A, 0x0D, 0x0A, 0x0D, 0x0A,
                                                  0x0D, 0x0A, 0x0D, 0x0A, 0x0D, 0x0A, 0x1B, 0x6D})};
 const Log kClose = {Closed()};
-const Log kSerialOpen = {Call("OpenSerial COM1 6 0 2 0 0")};
-const Log kParallelOpen = {Call("OpenParallel LPT1 syncIo 0")};
-const Log kUsbOpen = {Call("LoadSetupApi"), Call("OpenUsbPrinter")};
-const Log kConnect = {Call("ConnectTcp 10.0.0.5:9100")};
+const Log kCom = {Call("OpenSerial COM1 6 0 2 0 0")};
+const Log kLpt = {Call("OpenParallel LPT1 syncIo 0")};
+const Log kUsb = {Call("LoadSetupApi"), Call("OpenUsbPrinter")};
+const Log kTcp = {Call("ConnectTcp 10.0.0.5:9100")};
 const Log kFree = {Call("FreeSetupApi")};
 
-const Log kParallelSync = {Call("OpenParallel LPT1 syncIo 1")};
+const Bytes kBad = {0x41};  // neither CR nor space
+const Log kLptSync = {Call("OpenParallel LPT1 syncIo 1")};
 
 // What a test changes from a job that works: the open, USB library and
 // finish results, the platform, failing writes, the device's reply (none:
@@ -153,77 +155,85 @@ TEST(JobRunner, RunsTheCheckAndStreamOfThePortAndJobAndMapsTheResults) {
     int result;
     Log expected;
   } rows[] = {
-      {"Thermal COM", true, 0, "COM1", {}, JobOk, kSerialOpen + ThermalBytewise() + kClose},
-      {"Thermal LPT", true, 0, "LPT1", {}, JobOk, kParallelOpen + ThermalBytewise() + kClose},
-      {"Thermal USB", true, 0, "USB", {}, JobOk, kUsbOpen + kThermalUsb + kClose},
-      {"Thermal TCP", true, 0, "", {}, JobOk, kConnect + kCheckRead + ThermalBytewise() + kClose},
-      {"Dot COM", true, 1, "COM1", {}, JobOk, kSerialOpen + kDotCom + kClose},
-      {"Dot LPT", true, 1, "LPT1", {}, JobOk, kParallelOpen + kDotTimed + kClose},
-      {"Dot USB", true, 1, "USB", {}, JobOk, kUsbOpen + kDotTimed + kClose},
-      {"Dot TCP", true, 1, "", {}, JobOk, kConnect + kCheck + kDotTcp + kClose},
-      {"device 2 is Dot", true, 2, "COM1", {}, JobOk, kSerialOpen + kDotCom + kClose},
-      {"Thermal printout COM", false, 0, "COM1", {}, JobOk, kSerialOpen + kCheckRead + kPrint3 + kClose},
-      {"Dot printout COM", false, 1, "COM1", {}, JobOk, kSerialOpen + kCheckRead + kDotPrint + kClose},
-      {"erase COM", false, 3, "COM1", {}, JobOk, kSerialOpen + kCheckRead + kErase + kClose},
-      {"Thermal printout LPT", false, 0, "LPT1", {}, JobOk, kParallelOpen + kCheckRead + kPrint3 + kClose},
-      {"Dot printout LPT", false, 1, "LPT1", {}, JobOk, kParallelOpen + kCheck + kDotPrint + kClose},
-      {"erase LPT", false, 3, "LPT1", {}, JobOk, kParallelOpen + kCheck + kErase + kClose},
-      {"Thermal printout USB", false, 0, "USB", {}, JobOk, kUsbOpen + kCheckRead + kPrint3 + kFree + kClose},
-      {"Dot printout USB", false, 1, "USB", {}, JobOk, kUsbOpen + kCheck + kDotPrint + kClose},
-      {"erase USB", false, 3, "USB", {}, JobOk, kUsbOpen + kCheck + kErase + kFree + kClose},
-      {"Thermal printout TCP", false, 0, "", {}, JobOk, kConnect + kCheckRead + kPrint3 + kClose},
-      {"Dot printout TCP", false, 1, "", {}, JobOk, kConnect + kCheck + kDotPrint + kClose},
-      {"code 2 is a Dot printout", false, 2, "", {}, JobOk, kConnect + kCheck + kDotPrint + kClose},
-      {"erase TCP", false, 3, "", {}, JobOk, kConnect + kCheck + kErase + kClose},
+      {"Thermal COM", true, 0, "COM1", {}, JobOk, kCom + kThermal + kClose},
+      {"Thermal LPT", true, 0, "LPT1", {}, JobOk, kLpt + kThermal + kClose},
+      {"Thermal USB", true, 0, "USB", {}, JobOk, kUsb + kThermalUsb + kClose},
+      {"Thermal TCP", true, 0, "", {}, JobOk, kTcp + kAskRead + kThermal + kClose},
+      {"Dot COM", true, 1, "COM1", {}, JobOk, kCom + kDotCom + kClose},
+      {"Dot LPT", true, 1, "LPT1", {}, JobOk, kLpt + kDotTimed + kClose},
+      {"Dot USB", true, 1, "USB", {}, JobOk, kUsb + kDotTimed + kClose},
+      {"Dot TCP", true, 1, "", {}, JobOk, kTcp + kAsk + kDotTcp + kClose},
+      {"device 2 is Dot", true, 2, "COM1", {}, JobOk, kCom + kDotCom + kClose},
+      {"Thermal printout COM", false, 0, "COM1", {}, JobOk, kCom + kAskRead + kPrint3 + kClose},
+      {"Dot printout COM", false, 1, "COM1", {}, JobOk, kCom + kAskRead + kDotPrint + kClose},
+      {"erase COM", false, 3, "COM1", {}, JobOk, kCom + kAskRead + kErase + kClose},
+      {"Thermal printout LPT", false, 0, "LPT1", {}, JobOk, kLpt + kAskRead + kPrint3 + kClose},
+      {"Dot printout LPT", false, 1, "LPT1", {}, JobOk, kLpt + kAsk + kDotPrint + kClose},
+      {"erase LPT", false, 3, "LPT1", {}, JobOk, kLpt + kAsk + kErase + kClose},
+      {"Thermal printout USB", false, 0, "USB", {}, JobOk,
+       kUsb + kAskRead + kPrint3 + kFree + kClose},
+      {"Dot printout USB", false, 1, "USB", {}, JobOk, kUsb + kAsk + kDotPrint + kClose},
+      {"erase USB", false, 3, "USB", {}, JobOk, kUsb + kAsk + kErase + kFree + kClose},
+      {"Thermal printout TCP", false, 0, "", {}, JobOk, kTcp + kAskRead + kPrint3 + kClose},
+      {"Dot printout TCP", false, 1, "", {}, JobOk, kTcp + kAsk + kDotPrint + kClose},
+      {"code 2 is a Dot printout", false, 2, "", {}, JobOk, kTcp + kAsk + kDotPrint + kClose},
+      {"erase TCP", false, 3, "", {}, JobOk, kTcp + kAsk + kErase + kClose},
       // Failures.
       {"USB library missing", true, 0, "USB", {.load = 0}, JobOpenFailed, {Call("LoadSetupApi")}},
-      {"USB printer absent (upload)", true, 1, "USB", {.open = -1}, JobOpenFailed, kUsbOpen + kFree},
-      {"USB printer absent (command)", false, 0, "USB", {.open = -1}, JobOpenFailed, kUsbOpen + kFree},
-      {"COM missing", true, 0, "COM1", {.open = -1}, JobOpenFailed, kSerialOpen},
-      {"COM settings refused (upload)", true, 0, "COM1", {.open = -2}, JobPortSetupFailed, kSerialOpen + kClose},
-      {"COM settings refused (command)", false, 3, "COM1", {.open = -2}, JobPortSetupFailed, kSerialOpen + kClose},
-      {"LPT missing", false, 1, "LPT1", {.open = -1}, JobOpenFailed, kParallelOpen},
-      {"no connection", true, 0, "", {.open = -1}, JobOpenFailed, kConnect},
-      {"COM device answers wrongly", false, 0, "COM1", {.reply = Bytes{0x41}}, JobCheckFailed,
-       kSerialOpen + kCheckRead + kClose},
-      {"COM silent, Dot printout", false, 1, "COM1", {.reply = {}}, JobCheckFailed, kSerialOpen + kCheckRead + kClose},
-      {"check not written (USB)", false, 3, "USB", {.fail = {0}}, JobCheckFailed, kUsbOpen + kCheck + kFree + kClose},
-      {"check not written (TCP upload)", true, 1, "", {.fail = {0}}, JobCheckFailed, kConnect + kCheck + kClose},
+      {"USB printer absent", true, 1, "USB", {.open = -1}, JobOpenFailed, kUsb + kFree},
+      {"USB printer absent (command)", false, 0, "USB", {.open = -1}, JobOpenFailed, kUsb + kFree},
+      {"COM missing", true, 0, "COM1", {.open = -1}, JobOpenFailed, kCom},
+      {"COM refuses settings", true, 0, "COM1", {.open = -2}, JobPortSetupFailed, kCom + kClose},
+      {"COM refuses settings (command)", false, 3, "COM1", {.open = -2}, JobPortSetupFailed,
+       kCom + kClose},
+      {"LPT missing", false, 1, "LPT1", {.open = -1}, JobOpenFailed, kLpt},
+      {"no connection", true, 0, "", {.open = -1}, JobOpenFailed, kTcp},
+      {"COM answers wrongly", false, 0, "COM1", {.reply = kBad}, JobCheckFailed,
+       kCom + kAskRead + kClose},
+      {"COM silent, Dot printout", false, 1, "COM1", {.reply = {}}, JobCheckFailed,
+       kCom + kAskRead + kClose},
+      {"check not written (USB)", false, 3, "USB", {.fail = {0}}, JobCheckFailed,
+       kUsb + kAsk + kFree + kClose},
+      {"check not written (TCP)", true, 1, "", {.fail = {0}}, JobCheckFailed, kTcp + kAsk + kClose},
       {"Thermal upload fails (COM)", true, 0, "COM1", {.fail = {3}}, JobStreamFailed,
-       kSerialOpen + Head(ThermalBytewise(), 5) + kClose},
+       kCom + Head(kThermal, 5) + kClose},
       {"Thermal upload fails (USB)", true, 0, "USB", {.fail = {2}}, JobStreamFailed,
-       kUsbOpen + kThermalUsb + kFree + kClose},
-      {"Dot upload fails (USB)", true, 1, "USB", {.fail = {1}}, JobStreamFailed, kUsbOpen + kDotTimed + kClose},
-      {"upload of a missing file", true, 0, "LPT1", {.gone = true}, JobStreamFailed, kParallelOpen + kClose},
+       kUsb + kThermalUsb + kFree + kClose},
+      {"Dot upload fails (USB)", true, 1, "USB", {.fail = {1}}, JobStreamFailed,
+       kUsb + kDotTimed + kClose},
+      {"upload of a missing file", true, 0, "LPT1", {.gone = true}, JobStreamFailed, kLpt + kClose},
       {"printout fails (USB)", false, 0, "USB", {.fail = {2}}, JobStreamFailed,
-       kUsbOpen + kCheckRead + kPrint3 + kFree + kClose},
+       kUsb + kAskRead + kPrint3 + kFree + kClose},
       {"Dot printout fails (USB)", false, 1, "USB", {.fail = {1}}, JobStreamFailed,
-       kUsbOpen + kCheck + Head(kDotPrint, 1) + kClose},
-      {"printer resets before reading all (TCP)", true, 0, "", {.finish = 0}, JobStreamFailed,
-       kConnect + kCheckRead + ThermalBytewise() + kClose},
-      {"erase fails (TCP)", false, 3, "", {.fail = {1}}, JobStreamFailed, kConnect + kCheck + kErase + kClose},
+       kUsb + kAsk + Head(kDotPrint, 1) + kClose},
+      {"printer resets before reading all", true, 0, "", {.finish = 0}, JobStreamFailed,
+       kTcp + kAskRead + kThermal + kClose},
+      {"erase fails (TCP)", false, 3, "", {.fail = {1}}, JobStreamFailed,
+       kTcp + kAsk + kErase + kClose},
       // The write style of the platform.
-      {"LPT strict, bad reply", false, 0, "LPT1", {.win9x = true, .reply = Bytes{0x41}}, JobCheckFailed,
-       kParallelSync + kCheckRead + kClose},
+      {"LPT strict, bad reply", false, 0, "LPT1", {.win9x = true, .reply = kBad}, JobCheckFailed,
+       kLptSync + kAskRead + kClose},
       {"LPT strict, space", false, 0, "LPT1", {.win9x = true, .reply = Bytes{0x20}}, JobOk,
-       kParallelSync + kCheckRead + kPrint3 + kClose},
+       kLptSync + kAskRead + kPrint3 + kClose},
       {"LPT strict, silence", false, 0, "LPT1", {.win9x = true, .reply = {}}, JobCheckFailed,
-       kParallelSync + kCheckRead + kClose},
-      {"LPT lenient, bad reply", false, 0, "LPT1", {.reply = Bytes{0x41}}, JobOk,
-       kParallelOpen + kCheckRead + kPrint3 + kClose},
-      {"LPT lenient, silence", false, 0, "LPT1", {.reply = {}}, JobOk, kParallelOpen + kCheckRead + kPrint3 + kClose},
-      {"LPT strict, Dot printout reads nothing", false, 1, "LPT1", {.win9x = true, .reply = Bytes{0x41}}, JobOk,
-       kParallelSync + kCheck + kDotPrint + kClose},
-      {"USB ignores the platform", false, 0, "USB", {.win9x = true, .reply = Bytes{0x41}}, JobOk,
-       kUsbOpen + kCheckRead + kPrint3 + kFree + kClose},
-      {"TCP strict, bad reply", false, 0, "", {.win9x = true, .reply = Bytes{0x41}}, JobCheckFailed,
-       kConnect + kCheckRead + kClose},
-      {"TCP strict, CR", false, 0, "", {.win9x = true}, JobOk, kConnect + kCheckRead + kPrint3 + kClose},
-      {"TCP lenient, bad reply", false, 0, "", {.reply = Bytes{0x41}}, JobOk, kConnect + kCheckRead + kPrint3 + kClose},
-      {"TCP strict Thermal upload", true, 0, "", {.win9x = true, .reply = Bytes{0x41}}, JobCheckFailed,
-       kConnect + kCheckRead + kClose},
-      {"TCP strict Dot upload reads nothing", true, 1, "", {.win9x = true, .reply = Bytes{0x41}}, JobOk,
-       kConnect + kCheck + kDotTcp + kClose},
+       kLptSync + kAskRead + kClose},
+      {"LPT lenient, bad reply", false, 0, "LPT1", {.reply = kBad}, JobOk,
+       kLpt + kAskRead + kPrint3 + kClose},
+      {"LPT lenient, silence", false, 0, "LPT1", {.reply = {}}, JobOk,
+       kLpt + kAskRead + kPrint3 + kClose},
+      {"LPT strict, Dot printout", false, 1, "LPT1", {.win9x = true, .reply = kBad}, JobOk,
+       kLptSync + kAsk + kDotPrint + kClose},
+      {"USB ignores the platform", false, 0, "USB", {.win9x = true, .reply = kBad}, JobOk,
+       kUsb + kAskRead + kPrint3 + kFree + kClose},
+      {"TCP strict, bad reply", false, 0, "", {.win9x = true, .reply = kBad}, JobCheckFailed,
+       kTcp + kAskRead + kClose},
+      {"TCP strict, CR", false, 0, "", {.win9x = true}, JobOk, kTcp + kAskRead + kPrint3 + kClose},
+      {"TCP lenient, bad reply", false, 0, "", {.reply = kBad}, JobOk,
+       kTcp + kAskRead + kPrint3 + kClose},
+      {"TCP strict, Thermal upload", true, 0, "", {.win9x = true, .reply = kBad}, JobCheckFailed,
+       kTcp + kAskRead + kClose},
+      {"TCP strict, Dot upload", true, 1, "", {.win9x = true, .reply = kBad}, JobOk,
+       kTcp + kAsk + kDotTcp + kClose},
   };
   for (const Row& row : rows) {
     Job job(row.setup);
@@ -241,7 +251,7 @@ TEST(JobRunner, ClosesTheUsbDeviceAndKeepsTheCauseOfTheLastFailure) {
   Job job;
   ASSERT_EQ(job.Run(true, 0, "USB"), JobOk);
   ASSERT_EQ(job.Run(true, 0, "USB"), JobOk);
-  EXPECT_TRUE(SameLog(job.log, kUsbOpen + kThermalUsb + kClose + kUsbOpen + kThermalUsb + kClose));
+  EXPECT_TRUE(SameLog(job.log, kUsb + kThermalUsb + kClose + kUsb + kThermalUsb + kClose));
 
   job.ports.openResult = -1;
   EXPECT_EQ(job.Run(true, 0, "COM1"), JobOpenFailed);

@@ -40,7 +40,7 @@ TEST(LogoPathList, KeepsEveryCharacterBeforeTheLastSeparator) {
   const std::string alphabet = "ab|/. \\\xC3\xA9";
   for (int round = 0; round < 2000; ++round) {
     std::string text, joined;
-    for (int i = static_cast<int>(random() % 40); i > 0; --i) text += alphabet[random() % alphabet.size()];
+    for (auto i = random() % 40; i > 0; --i) text += alphabet[random() % alphabet.size()];
     const auto paths = SplitLogoPathList(text);
     ASSERT_EQ(paths.size(), CountLogoPaths(text)) << text;
     for (const auto& p : paths) {
@@ -85,8 +85,8 @@ TEST(LogoPathList, StreamsSendAllOrNothingForRandomLists) {
     if (sent == 1) {
       ASSERT_GE(thermal.size(), 3u);
       EXPECT_EQ(thermal[2], W({0x1C, 0x71, static_cast<std::uint8_t>(count)}));
-      EXPECT_EQ(std::count_if(thermal.begin(), thermal.end(), [](const Event& e) { return e.bytes.size() == 4; }),
-                static_cast<long>(count));
+      const auto isHeader = [](const Event& e) { return e.bytes.size() == 4; };
+      EXPECT_EQ(std::count_if(thermal.begin(), thermal.end(), isHeader), static_cast<long>(count));
     } else {
       EXPECT_TRUE(thermal.empty());
     }

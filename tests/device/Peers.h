@@ -52,7 +52,8 @@ class Peer {
   }
   // How much to read next: 0 once reading should stop.
   std::size_t Allowance(std::size_t buffer) const {
-    const std::size_t n = Count(), limit = std::min(options_.stopReadingAfter, options_.hangUpAfter);
+    const std::size_t n = Count();
+    const std::size_t limit = std::min(options_.stopReadingAfter, options_.hangUpAfter);
     return n >= limit ? 0 : std::min(buffer, limit - n);
   }
   bool HungUp() const { return Count() >= options_.hangUpAfter; }

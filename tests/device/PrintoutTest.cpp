@@ -12,7 +12,7 @@ using namespace test;
 
 Log Prints(int first, int last, std::uint8_t m) {
   Log log;
-  for (int n = first; n <= last; ++n) log.push_back(W({0x1C, 0x70, static_cast<std::uint8_t>(n), m}));
+  for (int n = first; n <= last; ++n) log.push_back(W({0x1C, 0x70, std::uint8_t(n), m}));
   return log;
 }
 Log Print(std::uint8_t n, std::uint8_t m) { return {W({0x1C, 0x70, n, m})}; }

@@ -23,7 +23,8 @@ struct ThermalRun {
   LogPort port{log};
   LogClock clock{log};
   std::unique_ptr<LogoBitmap> logo = std::make_unique<LogoBitmap>();
-  int Send(PortKind kind, const std::string& list, std::int16_t halftone = 0, std::int16_t level = 5) {
+  int Send(PortKind kind, const std::string& list, std::int16_t halftone = 0,
+           std::int16_t level = 5) {
     return SendThermalLogos(port, kind, list, halftone, level, *logo, clock);
   }
 };
@@ -59,8 +60,9 @@ TEST_P(ThermalVariants, SendsTheWorkedExampleAndCountsPathsBySeparators) {
   ASSERT_EQ(raster.size(), 2600u);
   // Column 0 is black: twelve full bytes and the four dots above the
   // padding; column 1 holds only the top row's dot.
-  const Bytes columns01 = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xF0,
-                           0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  const Bytes columns01 = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                           0xFF, 0xFF, 0xFF, 0xF0, 0x80, 0,    0,    0,    0,
+                           0,    0,    0,    0,    0,    0,    0,    0};
   EXPECT_EQ(Bytes(raster.begin(), raster.begin() + 26), columns01);
   EXPECT_TRUE(SameLog(run.log, ThermalLog(GetParam(), {{{0x19, 0x00, 0x0D, 0x00}, raster}})));
 
@@ -112,7 +114,8 @@ TEST_P(ThermalVariants, EndsBeforeAFileThatStoppedLoading) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllPorts, ThermalVariants,
-                         ::testing::Values(PortKind::Com, PortKind::Lpt, PortKind::Usb, PortKind::Tcp));
+                         ::testing::Values(PortKind::Com, PortKind::Lpt, PortKind::Usb,
+                                           PortKind::Tcp));
 
 // 2,048 dots wide gives x = 256 (00 01); 201 dots wide is padded to 208
 // (x = 26) with blank columns 201 to 207.

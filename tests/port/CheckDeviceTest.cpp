@@ -38,7 +38,7 @@ TEST(CheckDevice, SendsTheRequestAndReadsWhereTheFormSays) {
     Log log;
     LogPort port(log);
     if (!c.reply.empty()) port.replies.push_back(c.reply);
-    EXPECT_EQ(Check(port, c.code, c.syncIo), c.expected) << "code " << c.code << " syncIo " << c.syncIo;
+    EXPECT_EQ(Check(port, c.code, c.syncIo), c.expected) << c.code << " syncIo " << c.syncIo;
     EXPECT_TRUE(SameLog(log, c.reads ? kAskRead : kAsk));
   }
 }

@@ -57,8 +57,9 @@ TEST(DeviceDirectoryProperty, ArbitraryNamesMapOnlyWhenWellFormed) {
                             name[3] != '0' &&
                             name.find_first_not_of("0123456789", 3) == std::string::npos &&
                             std::stoi(name.substr(3)) <= 255;
-    ASSERT_EQ(dev.SerialPath(name), wellFormed ? "/d/ttyS" + std::to_string(std::stoi(name.substr(3)) - 1) : "")
-        << '"' << name << '"';
+    const std::string expected =
+        wellFormed ? "/d/ttyS" + std::to_string(std::stoi(name.substr(3)) - 1) : "";
+    ASSERT_EQ(dev.SerialPath(name), expected) << '"' << name << '"';
   }
 }
 

@@ -24,7 +24,8 @@ namespace brindle::test {
 using Bytes = std::vector<std::uint8_t>;
 
 // Makes <dir>/<name> a link to `target`, or a FIFO when `target` is empty.
-inline void MakeDevice(const TempDir& dir, const std::string& name, const std::string& target = {}) {
+inline void MakeDevice(const TempDir& dir, const std::string& name,
+                       const std::string& target = {}) {
   std::filesystem::create_directories(std::filesystem::path(dir.File(name)).parent_path());
   if (target.empty()) ::mkfifo(dir.File(name).c_str(), 0600);
   else std::filesystem::create_symlink(target, dir.File(name));

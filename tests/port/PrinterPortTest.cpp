@@ -113,7 +113,9 @@ TEST_F(PrinterPortTest, UsbSearchTakesTheFirstFreeDeviceInNumberOrder) {
     TempDir d;
     std::vector<std::unique_ptr<Holder>> held;
     for (int n : c.present) MakeDevice(d, "usb/lp" + std::to_string(n));
-    for (int n : c.busy) held.push_back(std::make_unique<Holder>(d.File("usb/lp" + std::to_string(n))));
+    for (int n : c.busy) {
+      held.push_back(std::make_unique<Holder>(d.File("usb/lp" + std::to_string(n))));
+    }
     PrinterPort port(clock, DeviceDirectory(d.str()));
     std::string path;
     testing::internal::CaptureStderr();

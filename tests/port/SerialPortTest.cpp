@@ -70,7 +70,8 @@ TEST_F(SerialPortTest, AppliesLineSettingsForEveryBaudCodeAndParity) {
       for (termios& t : plain) {
         t.c_cc[VMIN] = 5;
         ApplyLineSettings(t, code, parity);
-        EXPECT_EQ(t.c_cflag & (CSIZE | CSTOPB | PARENB | PARODD | CMSPAR), CS8 | parityFlags[parity]);
+        EXPECT_EQ(t.c_cflag & (CSIZE | CSTOPB | PARENB | PARODD | CMSPAR),
+                  CS8 | parityFlags[parity]);
         EXPECT_EQ(t.c_cflag & CLOCAL, tcflag_t(CLOCAL));
         EXPECT_EQ(t.c_iflag & BRKINT, 0u);
         EXPECT_EQ(t.c_cc[VMIN] + t.c_cc[VTIME], 0);

@@ -108,7 +108,7 @@ TEST(TcpPortNumberProperty, MatchesTheCLibraryReadingCutToSixteenBits) {
     std::string text;
     for (std::size_t n = len(rng); n > 0; --n) text += alphabet[pick(rng)];
     const auto value = static_cast<unsigned long long>(std::strtoll(text.c_str(), nullptr, 10));
-    ASSERT_EQ(ParseTcpPortNumber(text), static_cast<std::uint16_t>(value & 0xFFFF)) << '"' << text << '"';
+    ASSERT_EQ(ParseTcpPortNumber(text), std::uint16_t(value & 0xFFFF)) << '"' << text << '"';
   }
 }
 
@@ -146,10 +146,10 @@ TEST_F(TcpLinkTest, ConnectsSendsAndReceivesAndLeavesNoSocketOpen) {
   std::uint8_t buf[50] = {};
   EXPECT_EQ(link->ReceiveTcp(buf, sizeof buf), 1);
   EXPECT_EQ(buf[0], 0x0D);
-  for (const std::string& text : {printer.PortText() + "abc", std::to_string(printer.Port() + 65536),
-                                  " +" + printer.PortText()}) {
-    EXPECT_EQ(link->ConnectTcp("127.0.0.1", text), 0) << text;
-    EXPECT_GE(printer.Accept(), 0) << text;
+  const std::string port = printer.PortText();
+  for (const std::string& t : {port + "abc", std::to_string(printer.Port() + 65536), " +" + port}) {
+    EXPECT_EQ(link->ConnectTcp("127.0.0.1", t), 0) << t;
+    EXPECT_GE(printer.Accept(), 0) << t;
   }
   EXPECT_EQ(OpenDescriptorCount(), before + 5);  // one link socket, four printer sides
   EXPECT_EQ(link->ConnectTcp("abc", "1"), -1);

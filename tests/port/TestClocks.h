@@ -23,7 +23,7 @@ class ScaledClock final : public IClock {
     factor_ = factor;
   }
   void Sleep(int ms) override {
-    if (ms > 0) std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(ms / factor_));
+    std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(ms / factor_));
   }
   std::int64_t NowMs() override {
     const double real = Real();
