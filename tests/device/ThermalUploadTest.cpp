@@ -117,22 +117,26 @@ INSTANTIATE_TEST_SUITE_P(AllPorts, ThermalVariants,
                          ::testing::Values(PortKind::Com, PortKind::Lpt, PortKind::Usb,
                                            PortKind::Tcp));
 
-// 2,048 dots wide gives x = 256 (00 01); 201 dots wide is padded to 208
-// (x = 26) with blank columns 201 to 207.
+// 2,048 dots wide gives x = 256 (00 01), 2,048 high y = 256 (00 01); 201
+// dots wide is padded to 208 (x = 26) with blank columns 201 to 207.
 TEST(ThermalUpload, StatesWidthAndHeightInEightDotUnits) {
   TempDir dir;
-  dir.Write("wide.bmp", Bmp1(2048, 8, false, Stripes));
   dir.Write("odd.bmp", Bmp1(201, 100, false, Stripes));
-  ThermalRun wide, odd;
-  ASSERT_EQ(wide.Send(PortKind::Com, dir.File("wide.bmp") + "|"), 1);
-  EXPECT_TRUE(SameLog(wide.log, ThermalLog(PortKind::Com, {{{0x00, 0x01, 0x01, 0x00},
-                                                            ColumnRaster(2048, 8, Stripes)}})));
-  ASSERT_EQ(odd.Send(PortKind::Com, dir.File("odd.bmp") + "|"), 1);
   const Bytes raster = ColumnRaster(201, 100, Stripes);
   ASSERT_EQ(raster.size(), 2704u);
   EXPECT_EQ(raster[201 * 13], 0x00) << "column 201 is padding although 201 % 3 == 0";
+  const std::tuple<int, int, Bytes> cases[] = {{2048, 8, {0x00, 0x01, 0x01, 0x00}},
+                                               {8, 2048, {0x01, 0x00, 0x00, 0x01}}};
+  for (const auto& [width, height, header] : cases) {
+    dir.Write("a.bmp", Bmp1(width, height, false, Stripes));
+    ThermalRun run;
+    ASSERT_EQ(run.Send(PortKind::Com, dir.File("a.bmp") + "|"), 1);
+    const Image image = {header, ColumnRaster(width, height, Stripes)};
+    EXPECT_TRUE(SameLog(run.log, ThermalLog(PortKind::Com, {image}))) << width << "x" << height;
+  }
+  ThermalRun odd;
+  ASSERT_EQ(odd.Send(PortKind::Com, dir.File("odd.bmp") + "|"), 1);
   EXPECT_TRUE(SameLog(odd.log, ThermalLog(PortKind::Com, {{{0x1A, 0x00, 0x0D, 0x00}, raster}})));
-
 }
 
 // The count byte must match the blocks: 255 logos go out with n = FF; 256
