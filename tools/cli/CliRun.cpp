@@ -61,6 +61,7 @@ int Upload(const Options& o, IUploadCtrl& ctrl, Environment& env) {
   const int result = IsTcp(o) ? ctrl.RunUploadTcp(o.device, o.ip, o.tcpPort, list, mode, level)
                               : ctrl.RunUpload(o.device, o.port, o.baudCode, 0, o.parity, 0, 0,
                                                list, mode, level);
+  env.jobEnded();
   if (result != JobOk) return ReportFailure(result, env);
   env.out << kUploadDone << "\n";
   return 0;
@@ -74,6 +75,7 @@ int RunJobCommand(const Options& o, int code, int start, int end, IUploadCtrl& c
 
 int Erase(const Options& o, IUploadCtrl& ctrl, Environment& env) {
   const int result = RunJobCommand(o, kCommandErase, 0, 0, ctrl);
+  env.jobEnded();
   if (result != JobOk) return ReportFailure(result, env);
   env.out << kEraseDone << "\n";
   return 0;
@@ -82,6 +84,7 @@ int Erase(const Options& o, IUploadCtrl& ctrl, Environment& env) {
 int Printout(const Options& o, IUploadCtrl& ctrl, Environment& env) {
   const PrintRange range = PrintoutRange(o.select ? 1 : 0, o.select.value_or(""));
   const int result = RunJobCommand(o, o.device, range.start, range.end, ctrl);
+  env.jobEnded();
   return result == JobOk ? 0 : ReportFailure(result, env);
 }
 

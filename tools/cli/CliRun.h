@@ -20,6 +20,9 @@ struct Environment {
   // Says in a person's words why the last job could not open its port
   // (empty when nothing is known).
   std::function<std::string()> openFailureReason;
+  // Called when a job has returned, before its result is reported (ends a
+  // progress bar's line).
+  std::function<void()> jobEnded = [] {};
 };
 
 // The exit status of a job result: 0 ok, 1 open, 2 port setup, 3 check,

@@ -66,7 +66,7 @@ OpenedPort ProgressPortProvider::ConnectTcp(const std::string& ipAddress,
 }
 
 void ProgressBar::Update(std::size_t bytesWritten) {
-  if (!terminal_ || total_ == 0) return;
+  if (!terminal_ || total_ == 0 || finished_) return;
   const int percent = static_cast<int>(std::min<std::size_t>(100, bytesWritten * 100 / total_));
   if (percent == shownPercent_) return;
   shownPercent_ = percent;
@@ -77,7 +77,8 @@ void ProgressBar::Update(std::size_t bytesWritten) {
 }
 
 void ProgressBar::Finish() {
-  if (terminal_ && shownPercent_ >= 0) std::fputc('\n', terminal_);
+  if (terminal_ && shownPercent_ >= 0 && !finished_) std::fputc('\n', terminal_);
+  finished_ = true;
 }
 
 }  // namespace brindle::cli

@@ -46,6 +46,7 @@ class ProgressBar {
   std::FILE* terminal_;
   std::size_t total_;
   int shownPercent_ = -1;
+  bool finished_ = false;
 };
 
 }  // namespace brindle::cli

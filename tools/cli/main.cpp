@@ -52,11 +52,10 @@ int main(int argc, char** argv) {
       isatty(STDERR_FILENO)) {
     bar.emplace(stderr, ExpectedUploadBytes(ctrl, options));
   }
-  cli::Environment env{std::cout, std::cerr, [&] {
-                         return cli::ExplainOpenFailure(ctrl.LastPortError(), options.port);
+  cli::Environment env{std::cout, std::cerr,
+                       [&] { return cli::ExplainOpenFailure(ctrl.LastPortError(), options.port); },
+                       [&] {
+                         if (bar) bar->Finish();
                        }};
-  std::cout.flush();
-  const int status = cli::RunCli(options, ctrl, env);
-  if (bar) bar->Finish();
-  return status;
+  return cli::RunCli(options, ctrl, env);
 }
