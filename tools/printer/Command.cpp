@@ -5,16 +5,6 @@
 namespace brindle::printer {
 namespace {
 
-std::string Hex(const std::vector<std::uint8_t>& bytes) {
-  std::string out;
-  char buf[4];
-  for (std::uint8_t b : bytes) {
-    std::snprintf(buf, sizeof buf, out.empty() ? "%02X" : " %02X", b);
-    out += buf;
-  }
-  return out;
-}
-
 std::string Params(const std::vector<int>& params) {
   std::string out;
   for (int p : params) out += " " + std::to_string(p);
@@ -64,7 +54,7 @@ std::string Describe(const Command& c) {
         out = c.mnemonic;
         break;
       }
-      out = "unknown " + Bytes(c.length) + ": " + Hex(c.data) + (c.length > c.data.size() ? " ..." : "");
+      out = "unknown " + Bytes(c.length) + ": " + HexBytes(c.data) + (c.length > c.data.size() ? " ..." : "");
       break;
     default:
       out = c.mnemonic + Params(c.params);
@@ -81,6 +71,17 @@ std::string LogLine(const Command& c, const std::string& outcome) {
   std::string line = offset + Describe(c);
   if (!outcome.empty()) line += ": " + outcome;
   return line;
+}
+
+std::string HexBytes(const std::vector<std::uint8_t>& bytes) {
+  static const char digits[] = "0123456789ABCDEF";
+  std::string out;
+  for (std::uint8_t b : bytes) {
+    if (!out.empty()) out += ' ';
+    out += digits[b >> 4];
+    out += digits[b & 15];
+  }
+  return out;
 }
 
 }  // namespace brindle::printer

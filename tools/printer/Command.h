@@ -51,6 +51,9 @@ inline constexpr std::size_t kUnknownShown = 16;
 // the offset is not part of it.
 std::string Describe(const Command& command);
 
+// Bytes as upper-case hex pairs separated by spaces ("1D 49 01").
+std::string HexBytes(const std::vector<std::uint8_t>& bytes);
+
 // One log line: the offset (decimal, padded to 8), two spaces, Describe,
 // and ": " + outcome when the printer reported one.
 std::string LogLine(const Command& command, const std::string& outcome);

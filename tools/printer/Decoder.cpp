@@ -7,17 +7,6 @@ namespace {
 
 constexpr std::uint8_t kLf = 0x0A, kCr = 0x0D, kEsc = 0x1B, kFs = 0x1C, kGs = 0x1D;
 
-std::string HexBytes(const std::vector<std::uint8_t>& bytes) {
-  static const char digits[] = "0123456789ABCDEF";
-  std::string out;
-  for (std::uint8_t b : bytes) {
-    if (!out.empty()) out += ' ';
-    out += digits[b >> 4];
-    out += digits[b & 15];
-  }
-  return out;
-}
-
 }  // namespace
 
 void Decoder::Feed(const std::uint8_t* bytes, std::size_t size, std::vector<Command>& out) {

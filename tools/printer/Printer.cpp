@@ -1,21 +1,9 @@
 #include "tools/printer/Printer.h"
 
-#include <cstdio>
-
 namespace brindle::printer {
 namespace {
 
 std::string Size(int w, int h) { return std::to_string(w) + "x" + std::to_string(h); }
-
-std::string HexReply(const std::vector<std::uint8_t>& bytes) {
-  std::string out;
-  char buf[4];
-  for (std::uint8_t b : bytes) {
-    std::snprintf(buf, sizeof buf, out.empty() ? "%02X" : " %02X", b);
-    out += buf;
-  }
-  return out;
-}
 
 }  // namespace
 
@@ -84,7 +72,7 @@ Outcome Printer::PrintNv(int number, int mode) {
 Outcome Printer::RequestId(int kind) const {
   if (kind != 1) return {"no reply (only GS I 1 is answered)", {}, false, false, {}};
   if (reply_.empty()) return {"no reply", {}, false, false, {}};
-  return {"replied " + HexReply(reply_), reply_, false, false, {}};
+  return {"replied " + HexBytes(reply_), reply_, false, false, {}};
 }
 
 Outcome Printer::DotMode(int n) {
