@@ -1,18 +1,12 @@
 // The built brindle-cli as a script runs it: against a recording loopback
 // peer and against the virtual printer, with every exit status.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <fstream>
 #include <iterator>
-#include <thread>
 
+#include "device/Peers.h"
 #include "support/Process.h"
 #include "support/TempDir.h"
 
@@ -30,62 +24,6 @@ Bytes ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
-
-// A printer stand-in on 127.0.0.1 that answers the device check with 20 at
-// once and records everything one connection sends.
-class RecordingPeer {
- public:
-  RecordingPeer() {
-    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::listen(fd_, 4);
-    socklen_t len = sizeof a;
-    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len);
-    port_ = std::to_string(ntohs(a.sin_port));
-    thread_ = std::thread([this] { Serve(); });
-  }
-  ~RecordingPeer() {
-    ::shutdown(fd_, SHUT_RDWR);
-    thread_.join();
-    ::close(fd_);
-  }
-  const std::string& Port() const { return port_; }
-  // What the first connection sent, once it has ended (waits up to 5 s).
-  Bytes Received() {
-    thread_.join();
-    thread_ = std::thread([] {});
-    return received_;
-  }
-  bool Connected() const { return connected_; }
-
- private:
-  void Serve() {
-    pollfd p{fd_, POLLIN, 0};
-    if (::poll(&p, 1, 5000) != 1) return;
-    const int c = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
-    if (c < 0) return;
-    connected_ = true;
-    ::send(c, "\x20", 1, MSG_NOSIGNAL);
-    std::uint8_t buf[4096];
-    for (;;) {
-      pollfd q{c, POLLIN, 0};
-      if (::poll(&q, 1, 5000) != 1) break;
-      const ssize_t n = ::recv(c, buf, sizeof buf, 0);
-      if (n <= 0) break;
-      received_.insert(received_.end(), buf, buf + n);
-    }
-    ::close(c);
-  }
-
-  int fd_ = -1;
-  std::string port_;
-  std::thread thread_;
-  Bytes received_;
-  bool connected_ = false;
-};
 
 // Dots of a 1-bit BMP, top row first: true where the pixel's colour is
 // black. Written here, apart from the program's own reader.
@@ -151,9 +89,9 @@ class CliProcess : public ::testing::Test {
 TEST_F(CliProcess, UploadSendsTheDefineCommandOfTheSamplesInBothModes) {
   for (const std::string halftone : {"none", "diffusion"}) {
     SCOPED_TRACE(halftone);
-    RecordingPeer peer;
+    test::TcpPeer peer;
     const auto r = RunProcess({kCli, "upload", "--port", "TCP/IP", "--ip", "127.0.0.1",
-                               "--tcp-port", peer.Port(), "--halftone", halftone,
+                               "--tcp-port", peer.PortText(), "--halftone", halftone,
                                kSamples + "mono-shop.bmp", kSamples + "gray-cafe.bmp",
                                kSamples + "colour-fruit.bmp"},
                               {}, dir.str());
@@ -181,14 +119,13 @@ TEST_F(CliProcess, UploadSendsTheDefineCommandOfTheSamplesInBothModes) {
 
 TEST_F(CliProcess, ARejectedFileSendsNothing) {
   dir.Write("notes.bmp", "this is not a bitmap");
-  RecordingPeer peer;
+  test::TcpPeer peer;
   const auto r = RunProcess({kCli, "upload", "--port", "TCP/IP", "--ip", "127.0.0.1",
-                             "--tcp-port", peer.Port(), kSamples + "mono-shop.bmp",
+                             "--tcp-port", peer.PortText(), kSamples + "mono-shop.bmp",
                              dir.File("notes.bmp")});
   EXPECT_EQ(r.status, 65);
   EXPECT_EQ(r.err, dir.File("notes.bmp") + ": Out of range bitmap file.\n");
-  EXPECT_TRUE(peer.Received().empty());
-  EXPECT_FALSE(peer.Connected());
+  EXPECT_TRUE(peer.Received(300).empty());
 }
 
 TEST_F(CliProcess, UsageErrorsAndHelp) {
