@@ -1,13 +1,7 @@
 // libFuzzer target over the virtual printer's readers: the decoder fed in
 // pieces, the printer model, the NV store readers and the PNG reader.
-// The first input byte sets the piece size; corpus/ holds seeds. Build and
-// run from the repository root:
-//   P=tools/printer; clang++ -std=c++20 -O1 -g -I. -I/usr/include/libpng16 \
-//     -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-//     $P/fuzz/printer_fuzz.cpp $P/Command.cpp $P/Decoder.cpp $P/Files.cpp \
-//     $P/NvStore.cpp $P/Png.cpp $P/Printer.cpp $P/Paper.cpp $P/Raster.cpp \
-//     -lpng -o printer_fuzz
-//   ./printer_fuzz -max_total_time=180 -max_len=4096 $P/fuzz/corpus
+// The first input byte sets the piece size; corpus/printer/ holds seeds.
+// scripts/fuzz.sh printer 600 builds and runs it.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
