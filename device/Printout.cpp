@@ -1,5 +1,7 @@
 #include "device/Printout.h"
 
+#include <algorithm>
+
 namespace brindle {
 namespace {
 
@@ -14,9 +16,10 @@ int Cut(IPort& port) {
 }
 
 int PrintRange(IPort& port, int first, int last, std::uint8_t mode) {
-  // Counted in 64 bits so that a range ending at the largest int ends.
-  for (std::int64_t n = first; n <= last; ++n) {
-    if (PrintImage(port, static_cast<int>(n), mode) == 0) return 0;
+  // A printer holds at most 255 images: numbers beyond it print nothing,
+  // so one printout never sends more than 255 print commands.
+  for (int n = first; n <= std::min(last, kPrintAllCount); ++n) {
+    if (PrintImage(port, n, mode) == 0) return 0;
   }
   return Cut(port);
 }
@@ -35,6 +38,7 @@ int SendThermalPrintout(IPort& port, int start, int sizeIndex, int end) {
   const std::uint8_t mode = PrintSizeMode(sizeIndex);
   if (start == 0 && end == 0) return PrintRange(port, 1, kPrintAllCount, mode);
   if (start > 0 && end > 0) return PrintRange(port, start, end, mode);
+  if (start < 0 || start > kPrintAllCount) return Cut(port);
   if (PrintImage(port, start, mode) == 0) return 0;
   return Cut(port);
 }

@@ -21,9 +21,11 @@ std::uint8_t PrintSizeMode(int sizeIndex);
 
 // start 1000 with size 1000: FS e alone. Otherwise prints, then cuts:
 //   start 0, end 0 ("All"): images 1 ... 255;
-//   start > 0, end > 0: images start ... end (none when start > end);
-//   anything else: the one image `start` (0 for start 0 with an end).
-// Numbers go out as their low byte. Returns 1 when every command was
+//   start > 0, end > 0: images start ... min(end, 255) (none when start
+//   is the larger);
+//   anything else: the one image `start` (0 for start 0 with an end),
+//   none when start is negative or above 255.
+// So at most 255 print commands go out. Returns 1 when every command was
 // accepted, 0 at the first failed write (no cut follows it).
 int SendThermalPrintout(IPort& port, int start, int sizeIndex, int end);
 
