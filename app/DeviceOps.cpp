@@ -2,14 +2,10 @@
 // progress animation, then (Upload and Erase) the result message.
 #include "app/MainDlg.h"
 #include "app/SelectionRange.h"
+#include "device/JobMessages.h"
 #include "res/ControlIds.h"
 
 namespace brindle {
-namespace {
-
-constexpr char kCommunicationError[] = "Communication error. Can not be transmitted.";
-
-}  // namespace
 
 void CMainDlg::OnUpload() {
   if (host_.Show("Logo file is written in the NV image area of the device. Continue it?",
@@ -26,12 +22,9 @@ void CMainDlg::OnUpload() {
                                         mode, level_);
   RunProgress("Uploading...", 750);
   if (result == JobOk) {
-    host_.Show(
-        "Upload finished, and Writing of bit image completed. \r\nLogo becomes available after "
-        "the reset of a device.",
-        "Upload", MsgButtons::Ok, MsgIcon::Information);
+    host_.Show(kUploadFinishedText, "Upload", MsgButtons::Ok, MsgIcon::Information);
   } else {
-    host_.Show(kCommunicationError, "Upload", MsgButtons::Ok, MsgIcon::Stop);
+    host_.Show(kCommunicationErrorText, "Upload", MsgButtons::Ok, MsgIcon::Stop);
   }
 }
 
@@ -50,12 +43,9 @@ void CMainDlg::OnErase() {
                                          printSizeIndex_, 0);
   RunProgress("Erasing...", 750);
   if (result == JobOk) {
-    host_.Show(
-        "Upload finished, and Cleaning of NV Image completed. \r\n Logo becomes available after "
-        "the reset of a device.",
-        "Erase", MsgButtons::Ok, MsgIcon::Information);
+    host_.Show(kEraseFinishedText, "Erase", MsgButtons::Ok, MsgIcon::Information);
   } else {
-    host_.Show(kCommunicationError, "Error", MsgButtons::Ok, MsgIcon::Stop);
+    host_.Show(kCommunicationErrorText, "Error", MsgButtons::Ok, MsgIcon::Stop);
   }
 }
 

@@ -14,15 +14,6 @@ struct LogoEntry {
   int width = 0;
 };
 
-// Bytes of device image data: the width rounded up to a multiple of 8 times
-// the height in 8-dot rows, rounded up.
-int LogoDeviceSize(int width, int height);
-
-// Whether a "Thermal" upload can convert and pack a picture of this depth
-// and size: 1-bit pictures are packed directly into the raster buffer, all
-// others go through the 512 x 648 working images first.
-bool LogoFitsDevice(int bitsPerPixel, int width, int height);
-
 // Every path followed by "|", the last one too; empty for no logos.
 std::string MakeLogoPathList(const std::vector<LogoEntry>& logos);
 

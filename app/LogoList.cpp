@@ -2,6 +2,7 @@
 #include <string>
 
 #include "app/MainDlg.h"
+#include "image/LogoLimits.h"
 #include "res/ControlIds.h"
 
 namespace brindle {

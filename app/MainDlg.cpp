@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/MainLists.h"
+#include "port/BaudRates.h"
 #include "res/ControlIds.h"
 
 namespace brindle {

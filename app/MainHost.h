@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/PreviewGeometry.h"
-#include "port/MessageBox.h"
+#include "core/MessageBox.h"
 
 namespace brindle {
 

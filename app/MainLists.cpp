@@ -1,30 +1,42 @@
 #include "app/MainLists.h"
 
+#include <vector>
+
+#include "device/PortKind.h"
+#include "port/BaudRates.h"
 #include "res/ControlIds.h"
 
 namespace brindle {
 namespace {
 
 constexpr std::string_view kDevices[] = {"Thermal", "Dot"};
-constexpr std::string_view kPorts[] = {"LPT1", "LPT2", "USB",  "TCP/IP", "COM1",  "COM2",
-                                       "COM3", "COM4", "COM5", "COM6",   "COM7",  "COM8",
-                                       "COM9", "COM10", "COM11", "COM12"};
-constexpr std::string_view kBaudRates[] = {"2400 bps",  "4800 bps",  "9600 bps",
-                                           "19200 bps", "38400 bps", "115200 bps"};
 constexpr std::string_view kBitLengths[] = {"8 bit"};
 constexpr std::string_view kParities[] = {"NONE", "EVEN", "ODD"};
 constexpr std::string_view kStopBits[] = {"1 bit"};
 constexpr std::string_view kHandshakes[] = {"DTR/DSR"};
 
-constexpr DropDownList kLists[] = {
-    {id::kDeviceList, kDevices, 0},     {id::kPortList, kPorts, 4},
-    {id::kBaudList, kBaudRates, 3},     {id::kBitLengthList, kBitLengths, 0},
-    {id::kParityList, kParities, 0},    {id::kStopBitList, kStopBits, 0},
-    {id::kHandshakeList, kHandshakes, 0},
-};
+// The rates the BaudRate list offers, from the one table of rates.
+const std::vector<std::string_view>& ListedBaudRates() {
+  static const std::vector<std::string_view> texts = [] {
+    std::vector<std::string_view> listed;
+    for (const BaudRate& rate : BaudRates()) {
+      if (rate.listed) listed.push_back(rate.text);
+    }
+    return listed;
+  }();
+  return texts;
+}
 
 }  // namespace
 
-std::span<const DropDownList> MainDropDownLists() { return kLists; }
+std::span<const DropDownList> MainDropDownLists() {
+  static const DropDownList lists[] = {
+      {id::kDeviceList, kDevices, 0},           {id::kPortList, PortNames(), 4},
+      {id::kBaudList, ListedBaudRates(), 3},     {id::kBitLengthList, kBitLengths, 0},
+      {id::kParityList, kParities, 0},          {id::kStopBitList, kStopBits, 0},
+      {id::kHandshakeList, kHandshakes, 0},
+  };
+  return lists;
+}
 
 }  // namespace brindle

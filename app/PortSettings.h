@@ -20,7 +20,4 @@ struct PortSettings {
   bool IsTcp() const { return portName == "TCP/IP"; }
 };
 
-// Baud code of a BaudRate entry text; 7 for any other text.
-int BaudCodeForText(const std::string& text);
-
 }  // namespace brindle

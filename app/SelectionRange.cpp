@@ -1,6 +1,6 @@
 #include "app/SelectionRange.h"
 
-#include "settings/SettingsFiles.h"
+#include "core/Numbers.h"
 
 namespace brindle {
 

@@ -1,4 +1,4 @@
-#include "port/Clock.h"
+#include "core/Clock.h"
 
 #include <chrono>
 #include <thread>

@@ -1,4 +1,4 @@
-#include "port/MessageBox.h"
+#include "core/MessageBox.h"
 
 #include <cstdio>
 

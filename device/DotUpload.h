@@ -13,8 +13,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/Clock.h"
 #include "device/PortKind.h"
-#include "port/Clock.h"
 #include "port/Port.h"
 
 namespace brindle {

@@ -8,6 +8,12 @@ std::size_t CountLogoPaths(std::string_view logoPathList) {
   return static_cast<std::size_t>(std::count(logoPathList.begin(), logoPathList.end(), '|'));
 }
 
+std::string JoinLogoPaths(const std::vector<std::string>& paths) {
+  std::string list;
+  for (const std::string& path : paths) list += path + "|";
+  return list;
+}
+
 std::vector<std::string> SplitLogoPathList(std::string_view logoPathList) {
   std::vector<std::string> paths;
   std::size_t from = 0;

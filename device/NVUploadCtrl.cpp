@@ -20,10 +20,6 @@ int SendCommand(IPort& port, int command, int start, int sizeIndex, int end) {
   return SendDotPrintout(port);
 }
 
-bool IsThermalCommand(int command) {
-  return command == kCommandThermalPrintout || command == kCommandErase;
-}
-
 }  // namespace
 
 CNVUploadCtrl::CNVUploadCtrl(IMessageBox& messages, IClock& clock,
@@ -37,7 +33,9 @@ CNVUploadCtrl::CNVUploadCtrl(IPortProvider& ports, IClock& clock)
 
 CNVUploadCtrl::~CNVUploadCtrl() = default;
 
-bool CNVUploadCtrl::IsWin9xPlatform() { return ports_.IsWin9xPlatform(); }
+// Elsewhere, true would select plain synchronous writes on parallel ports
+// and a device check that refuses a printer without a ready answer.
+bool CNVUploadCtrl::IsWin9xPlatform() { return false; }
 
 // Every job ends here once a transport exists: a job that sent everything
 // still fails when the transport learns that the device dropped part of
@@ -77,7 +75,7 @@ int CNVUploadCtrl::RunUpload(int device, const std::string& portName, int baudCo
     opened = ports_.OpenSerial(portName, baudCode, dataBits, parity, stopBits, handshake);
     if (opened.result == -2) return EndJob(opened, JobPortSetupFailed);
   } else {
-    opened = ports_.OpenParallel(portName, IsWin9xPlatform() ? 1 : 0);
+    opened = ports_.OpenParallel(portName);
   }
   if (opened.result != 0 || !opened.port) return EndJob(opened, JobOpenFailed);
   const int sent = UploadStream(*opened.port, kind, device, logoPathList, halftone, level);
@@ -86,18 +84,9 @@ int CNVUploadCtrl::RunUpload(int device, const std::string& portName, int baudCo
 
 int CNVUploadCtrl::UploadUsb(int device, const std::string& logoPathList, std::int16_t halftone,
                              std::int16_t level) {
-  if (ports_.LoadSetupApi() == 0) return JobOpenFailed;
   OpenedPort opened = ports_.OpenUsbPrinter();
-  if (opened.result != 0 || !opened.port) {
-    ports_.FreeSetupApi();
-    return EndJob(opened, JobOpenFailed);
-  }
+  if (opened.result != 0 || !opened.port) return EndJob(opened, JobOpenFailed);
   const int sent = UploadStream(*opened.port, PortKind::Usb, device, logoPathList, halftone, level);
-  // A completed "Thermal" set leaves the library loaded for the next USB
-  // job. Its chunked raster writes have all completed when the stream
-  // returns, so the device is closed like on every other path and the next
-  // job can open it.
-  if (IsThermal(device) && sent == 0) ports_.FreeSetupApi();
   return EndJob(opened, JobResultOf(sent));
 }
 
@@ -105,12 +94,11 @@ int CNVUploadCtrl::RunUploadTcp(int device, const std::string& ipAddress,
                                 const std::string& tcpPort, const std::string& logoPathList,
                                 std::int16_t halftone, std::int16_t level) {
   lastError_ = {};
-  const int syncIo = IsWin9xPlatform() ? 1 : 0;
   OpenedPort opened = ports_.ConnectTcp(ipAddress, tcpPort);
   if (opened.result != 0 || !opened.port) return EndJob(opened, JobOpenFailed);
   // The device index is the check's code: only a "Thermal" upload reads
   // the printer's reply.
-  if (CheckDevice(*opened.port, device, syncIo) == 0) return EndJob(opened, JobCheckFailed);
+  if (CheckDevice(*opened.port, device) == 0) return EndJob(opened, JobCheckFailed);
   const int sent =
       UploadStream(*opened.port, PortKind::Tcp, device, logoPathList, halftone, level);
   return EndJob(opened, JobResultOf(sent));
@@ -131,10 +119,9 @@ int CNVUploadCtrl::RunCommand(int command, const std::string& portName, int baud
     if (opened.result != 0 || !opened.port) return EndJob(opened, JobOpenFailed);
     checked = CheckDevice(*opened.port);
   } else {
-    const int syncIo = IsWin9xPlatform() ? 1 : 0;
-    opened = ports_.OpenParallel(portName, syncIo);
+    opened = ports_.OpenParallel(portName);
     if (opened.result != 0 || !opened.port) return EndJob(opened, JobOpenFailed);
-    checked = CheckDevice(*opened.port, command, syncIo);
+    checked = CheckDevice(*opened.port, command);
   }
   if (checked == 0) return EndJob(opened, JobCheckFailed);
   const int sent = SendCommand(*opened.port, command, start, sizeIndex, end);
@@ -142,19 +129,10 @@ int CNVUploadCtrl::RunCommand(int command, const std::string& portName, int baud
 }
 
 int CNVUploadCtrl::CommandUsb(int command, int start, int sizeIndex, int end) {
-  if (ports_.LoadSetupApi() == 0) return JobOpenFailed;
   OpenedPort opened = ports_.OpenUsbPrinter();
-  if (opened.result != 0 || !opened.port) {
-    ports_.FreeSetupApi();
-    return EndJob(opened, JobOpenFailed);
-  }
-  if (CheckDevice(*opened.port, command, 0) == 0) {
-    ports_.FreeSetupApi();
-    return EndJob(opened, JobCheckFailed);
-  }
+  if (opened.result != 0 || !opened.port) return EndJob(opened, JobOpenFailed);
+  if (CheckDevice(*opened.port, command) == 0) return EndJob(opened, JobCheckFailed);
   const int sent = SendCommand(*opened.port, command, start, sizeIndex, end);
-  // The Dot printout leaves the library loaded for the next USB job.
-  if (IsThermalCommand(command)) ports_.FreeSetupApi();
   return EndJob(opened, JobResultOf(sent));
 }
 
@@ -162,10 +140,9 @@ int CNVUploadCtrl::RunCommandTcp(int command, const std::string& ipAddress,
                                  const std::string& tcpPort, int start, int sizeIndex,
                                  int end) {
   lastError_ = {};
-  const int syncIo = IsWin9xPlatform() ? 1 : 0;
   OpenedPort opened = ports_.ConnectTcp(ipAddress, tcpPort);
   if (opened.result != 0 || !opened.port) return EndJob(opened, JobOpenFailed);
-  if (CheckDevice(*opened.port, command, syncIo) == 0) return EndJob(opened, JobCheckFailed);
+  if (CheckDevice(*opened.port, command) == 0) return EndJob(opened, JobCheckFailed);
   const int sent = SendCommand(*opened.port, command, start, sizeIndex, end);
   return EndJob(opened, JobResultOf(sent));
 }

@@ -18,13 +18,13 @@
 #include <optional>
 #include <string>
 
+#include "core/Clock.h"
+#include "core/MessageBox.h"
 #include "device/PortKind.h"
 #include "device/PortProvider.h"
 #include "device/UploadCtrl.h"
 #include "image/LogoBitmap.h"
-#include "port/Clock.h"
 #include "port/DeviceDirectory.h"
-#include "port/MessageBox.h"
 #include "port/Port.h"
 
 namespace brindle {
@@ -66,7 +66,8 @@ class CNVUploadCtrl final : public IUploadCtrl {
   std::string MakePreviewFile(const std::string& path, int halftoneMode,
                               std::int16_t level) override;
 
-  // The platform query behind `syncIo` (false on this system).
+  // The platform query that elsewhere selects synchronous parallel writes
+  // and a strict device check; false on this system.
   bool IsWin9xPlatform();
 
   // Why the last job failed, as its transport reported it: the errno and

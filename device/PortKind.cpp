@@ -9,6 +9,11 @@ PortKind PortKindOf(std::string_view portName) {
   return PortKind::Lpt;
 }
 
-bool IsWin9xPlatform() { return false; }
+std::span<const std::string_view> PortNames() {
+  static constexpr std::string_view kNames[] = {
+      "LPT1", "LPT2", "USB",  "TCP/IP", "COM1", "COM2",  "COM3",  "COM4",
+      "COM5", "COM6", "COM7", "COM8",   "COM9", "COM10", "COM11", "COM12"};
+  return kNames;
+}
 
 }  // namespace brindle

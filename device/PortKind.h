@@ -1,6 +1,6 @@
 #pragma once
-// Which transport a job uses, told from the Port entry of the main window,
-// and the platform query that picks the parallel ports' write style.
+// The port names a job can be given and which transport each one selects.
+#include <span>
 #include <string_view>
 
 namespace brindle {
@@ -15,8 +15,8 @@ enum class PortKind { Com, Lpt, Usb, Tcp };
 // the window picks the TCP/IP jobs by their own entry points.
 PortKind PortKindOf(std::string_view portName);
 
-// The platform family that wants plain synchronous I/O on parallel ports
-// and a strict device check. No such family exists on this system: false.
-bool IsWin9xPlatform();
+// Every port name, in the order of the window's Port list: "LPT1", "LPT2",
+// "USB", "TCP/IP", "COM1" ... "COM12".
+std::span<const std::string_view> PortNames();
 
 }  // namespace brindle

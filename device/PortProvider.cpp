@@ -1,6 +1,5 @@
 #include "device/PortProvider.h"
 
-#include "device/PortKind.h"
 #include "port/PrinterPort.h"
 #include "port/SerialPort.h"
 #include "port/TcpLink.h"
@@ -25,22 +24,10 @@ OpenedPort SystemPortProvider::OpenSerial(const std::string& portName, int baudC
   return {result, std::move(port)};
 }
 
-OpenedPort SystemPortProvider::OpenParallel(const std::string& portName, int syncIo) {
+OpenedPort SystemPortProvider::OpenParallel(const std::string& portName) {
   auto port = std::make_unique<PrinterPort>(clock_, Devices());
-  const int result = port->OpenParallelPort(portName, syncIo);
+  const int result = port->OpenParallelPort(portName);
   return {result, std::move(port)};
-}
-
-// USB printers are found by their device files here; the library state is
-// kept only so that the jobs keep their load and release steps.
-int SystemPortProvider::LoadSetupApi() {
-  setupApiLoaded_ = true;
-  return 1;
-}
-
-int SystemPortProvider::FreeSetupApi() {
-  setupApiLoaded_ = false;
-  return 1;
 }
 
 OpenedPort SystemPortProvider::OpenUsbPrinter() {
@@ -55,7 +42,5 @@ OpenedPort SystemPortProvider::ConnectTcp(const std::string& ipAddress,
   const int result = link->ConnectTcp(ipAddress, tcpPort);
   return {result, std::move(link)};
 }
-
-bool SystemPortProvider::IsWin9xPlatform() { return brindle::IsWin9xPlatform(); }
 
 }  // namespace brindle

@@ -1,15 +1,14 @@
 #pragma once
 // How a job reaches its transport: one small interface that opens each kind
-// of port and answers the platform query. The system provider opens the
-// real transports of port/; job tests hand the job object a fake that
-// gives out recording ports.
+// of port. The system provider opens the real transports of port/; job
+// tests hand the job object a fake that gives out recording ports.
 #include <memory>
 #include <optional>
 #include <string>
 
-#include "port/Clock.h"
+#include "core/Clock.h"
+#include "core/MessageBox.h"
 #include "port/DeviceDirectory.h"
-#include "port/MessageBox.h"
 #include "port/Port.h"
 #include "port/SocketStack.h"
 
@@ -32,19 +31,13 @@ class IPortProvider {
   // configured, -1 not opened, -2 opened but the settings were refused.
   virtual OpenedPort OpenSerial(const std::string& portName, int baudCode, int bitLength,
                                 int parity, int stopBits, int handshake) = 0;
-  // Parallel port by name with the write style `syncIo`: 0 or -1.
-  virtual OpenedPort OpenParallel(const std::string& portName, int syncIo) = 0;
-  // The library that finds USB printers: 1 loaded (already or now), 0 not.
-  virtual int LoadSetupApi() = 0;
-  // Releases it; always 1.
-  virtual int FreeSetupApi() = 0;
-  // The first usable USB printer, write style 0: 0 or -1.
+  // Parallel port by name: 0 or -1.
+  virtual OpenedPort OpenParallel(const std::string& portName) = 0;
+  // The first usable USB printer: 0 or -1.
   virtual OpenedPort OpenUsbPrinter() = 0;
   // A TCP connection to the printer: 0, or -1 after the message box that
   // says why.
   virtual OpenedPort ConnectTcp(const std::string& ipAddress, const std::string& tcpPort) = 0;
-  // The platform query whose answer is `syncIo` for parallel and TCP jobs.
-  virtual bool IsWin9xPlatform() = 0;
 };
 
 // The real transports. Device paths resolve under `devices`, or, when none
@@ -58,14 +51,9 @@ class SystemPortProvider final : public IPortProvider {
 
   OpenedPort OpenSerial(const std::string& portName, int baudCode, int bitLength, int parity,
                         int stopBits, int handshake) override;
-  OpenedPort OpenParallel(const std::string& portName, int syncIo) override;
-  int LoadSetupApi() override;
-  int FreeSetupApi() override;
+  OpenedPort OpenParallel(const std::string& portName) override;
   OpenedPort OpenUsbPrinter() override;
   OpenedPort ConnectTcp(const std::string& ipAddress, const std::string& tcpPort) override;
-  bool IsWin9xPlatform() override;
-
-  bool SetupApiLoaded() const { return setupApiLoaded_; }
 
  private:
   DeviceDirectory Devices() const;
@@ -74,7 +62,6 @@ class SystemPortProvider final : public IPortProvider {
   IClock& clock_;
   std::optional<DeviceDirectory> devices_;
   ISocketStack& sockets_;
-  bool setupApiLoaded_ = false;
 };
 
 }  // namespace brindle

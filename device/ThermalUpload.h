@@ -14,9 +14,9 @@
 #include <cstdint>
 #include <string>
 
+#include "core/Clock.h"
 #include "device/PortKind.h"
 #include "image/LogoBitmap.h"
-#include "port/Clock.h"
 #include "port/Port.h"
 
 namespace brindle {

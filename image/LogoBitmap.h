@@ -14,17 +14,15 @@
 #include <string>
 
 #include "image/Bmp.h"
+#include "image/LogoLimits.h"
 
 namespace brindle {
 
 class LogoBitmap {
  public:
-  static constexpr std::size_t kRasterBytes = 0x30000;  // 196,608
+  static constexpr std::size_t kRasterBytes = brindle::kRasterBytes;
   static constexpr int kImageRows = 650;
-  static constexpr int kImageStride = 512;
-  // The largest padded picture the working images can convert.
-  static constexpr int kMaxConvertWidth = 512;
-  static constexpr int kMaxConvertHeight = 648;
+  static constexpr int kImageStride = kMaxConvertWidth;
 
   // What the steps use of the loaded picture; `pixels` points into the
   // picture owned by this object, `rowBytes` x `height` bytes, bottom-up.

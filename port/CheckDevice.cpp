@@ -22,12 +22,9 @@ int CheckDevice(IPort& serialPort) {
   return IsReadyReply(reply[0]) ? 1 : 0;
 }
 
-int CheckDevice(IPort& port, int code, int syncIo) {
+int CheckDevice(IPort& port, int code) {
   std::uint8_t reply[kDeviceReplySize];
-  if (!RequestAndRead(port, reply, code == 0)) return 0;
-  if (code != 0) return 1;
-  if (IsReadyReply(reply[0])) return 1;
-  return syncIo == 0 ? 1 : 0;
+  return RequestAndRead(port, reply, code == 0) ? 1 : 0;
 }
 
 }  // namespace brindle

@@ -24,11 +24,10 @@ constexpr bool IsReadyReply(std::uint8_t firstByte) {
 int CheckDevice(IPort& serialPort);
 
 // Parallel, USB and TCP/IP form: writes the request with one Write; a
-// failed write returns 0. A `code` other than 0 (a Dot printout, an erase,
-// a Dot upload) returns 1 without reading. For code 0 one Read of up to 50
-// bytes into a cleared buffer follows, its count unexamined: a first byte
-// of 0x0D or 0x20 passes; anything else, silence included, passes when
-// `syncIo` is 0 (such printers often cannot answer) and fails when it is 1.
-int CheckDevice(IPort& port, int code, int syncIo);
+// failed write returns 0, anything else 1. For `code` 0 (a Thermal
+// printout or upload) one Read of up to 50 bytes follows and is
+// discarded: whatever the printer answers, silence included, passes, since
+// printers on these ports often cannot answer. Other codes read nothing.
+int CheckDevice(IPort& port, int code);
 
 }  // namespace brindle

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "port/Clock.h"
+#include "core/Clock.h"
 #include "port/UniqueFd.h"
 
 namespace brindle::posixio {

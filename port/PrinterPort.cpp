@@ -27,7 +27,7 @@ void PrinterPort::Close() {
   fd_.Reset();
 }
 
-int PrinterPort::OpenParallelPort(const std::string& portName, int syncIo) {
+int PrinterPort::OpenParallelPort(const std::string& portName) {
   Close();
   std::string path = devices_.ParallelPath(portName);
   error_ = {0, path.empty() ? portName : path};
@@ -37,18 +37,7 @@ int PrinterPort::OpenParallelPort(const std::string& portName, int syncIo) {
   if (!fd_) return Fail(err, -1);
   // A parallel port may not support purging; that is not an error.
   ::tcflush(fd_.Get(), TCIOFLUSH);
-  syncIo_ = syncIo;
   return 0;
-}
-
-int PrinterPort::LoadSetupApi() {
-  setupApiLoaded_ = true;
-  return 1;
-}
-
-int PrinterPort::FreeSetupApi() {
-  setupApiLoaded_ = false;
-  return 1;
 }
 
 int PrinterPort::FindUsbPrinter(std::string& path) {
@@ -80,14 +69,10 @@ int PrinterPort::OpenUsbPrinter() {
   int err = 0;
   fd_ = posixio::OpenExclusive(path, &err);
   if (!fd_) return Fail(err, -1);
-  syncIo_ = 0;
   return 0;
 }
 
-int PrinterPort::WritePort(const std::uint8_t* data, std::size_t length, int) {
-  // Both styles write the whole buffer within the port's write limit; the
-  // overlapped style used to swallow failures, which would tell the
-  // operator an upload finished when nothing reached the printer.
+int PrinterPort::WritePort(const std::uint8_t* data, std::size_t length) {
   if (!fd_) return Fail(EBADF, 0);
   if (length == 0) return 1;
   int err = 0;
@@ -124,8 +109,7 @@ PrinterPort::Piece PrinterPort::WritePiece(const std::uint8_t* data, std::size_t
   return {written, true};
 }
 
-int PrinterPort::WritePortTimed(const std::uint8_t* data, std::size_t length, int syncIo) {
-  if (syncIo != 0) return WritePort(data, length, syncIo);
+int PrinterPort::WritePortTimed(const std::uint8_t* data, std::size_t length) {
   if (!fd_) return Fail(EBADF, 0);
   std::size_t done = 0;
   while (done < length) {
@@ -155,34 +139,30 @@ int PrinterPort::WritePortChunked(const std::uint8_t* data, std::size_t length) 
   return 1;
 }
 
-int PrinterPort::ReadPort(std::uint8_t* buffer, std::size_t size, int syncIo) {
+int PrinterPort::ReadPort(std::uint8_t* buffer, std::size_t size) {
   if (!fd_) return Fail(EBADF, 0);
-  if (syncIo == 0) {
-    int waiting = 0;
-    if (::ioctl(fd_.Get(), FIONREAD, &waiting) != 0 || waiting <= 0) return 0;
-  }
+  int waiting = 0;
+  if (::ioctl(fd_.Get(), FIONREAD, &waiting) != 0 || waiting <= 0) return 0;
   int err = 0;
   std::size_t n = posixio::ReadBounded(fd_.Get(), buffer, size,
                                        {kPrinterReadIntervalMs, kPrinterReadTotalMs},
                                        /*dropZeroBytes=*/false, clock_, &err);
   if (err != 0) {
     Fail(err, 0);
-    if (syncIo == 0) ::tcflush(fd_.Get(), TCIOFLUSH);
+    ::tcflush(fd_.Get(), TCIOFLUSH);
   }
   return static_cast<int>(n);
 }
 
 int PrinterPort::Write(const std::uint8_t* data, std::size_t length) {
-  return WritePort(data, length, syncIo_);
+  return WritePort(data, length);
 }
 int PrinterPort::WriteTimed(const std::uint8_t* data, std::size_t length) {
-  return WritePortTimed(data, length, syncIo_);
+  return WritePortTimed(data, length);
 }
 int PrinterPort::WriteChunked(const std::uint8_t* data, std::size_t length) {
   return WritePortChunked(data, length);
 }
-int PrinterPort::Read(std::uint8_t* buffer, std::size_t size) {
-  return ReadPort(buffer, size, syncIo_);
-}
+int PrinterPort::Read(std::uint8_t* buffer, std::size_t size) { return ReadPort(buffer, size); }
 
 }  // namespace brindle

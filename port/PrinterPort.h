@@ -3,17 +3,15 @@
 // devices) or the first usable USB printer (usb/lp0 ... usb/lp15), all
 // under the device directory.
 //
-// `syncIo` selects one of two write styles, as handed to each operation:
-// 1, plain synchronous writes; 0, the "overlapped" style, where the timed
-// and chunked writes pace the data in 64-byte pieces. Both styles report a
-// failed write as 0. No write waits longer than its documented bound:
-// kPrinterWriteLimitMs for a whole WritePort, kPendingPieceLimitMs for one
-// 64-byte piece.
+// Timed and chunked writes pace the data in 64-byte pieces for printers
+// that cannot take a large write at once. No write waits longer than its
+// documented bound: kPrinterWriteLimitMs for a whole WritePort,
+// kPendingPieceLimitMs for one 64-byte piece.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-#include "port/Clock.h"
+#include "core/Clock.h"
 #include "port/DeviceDirectory.h"
 #include "port/Port.h"
 #include "port/UniqueFd.h"
@@ -39,16 +37,9 @@ class PrinterPort final : public IPort {
   PrinterPort& operator=(const PrinterPort&) = delete;
 
   // Opens the parallel port `portName` ("LPTn" → <dir>/lp<n-1>)
-  // exclusively and purges it. `syncIo` is kept as the write style of the
-  // IPort operations. Returns 0 open, -1 not opened (LastError says why).
-  int OpenParallelPort(const std::string& portName, int syncIo);
-
-  // Finding USB printers needs no library on this system: loading always
-  // succeeds (1) and freeing returns 1. The state is kept so that the job
-  // runner can keep its bookkeeping.
-  int LoadSetupApi();
-  int FreeSetupApi();
-  bool SetupApiLoaded() const { return setupApiLoaded_; }
+  // exclusively and purges it. Returns 0 open, -1 not opened (LastError
+  // says why).
+  int OpenParallelPort(const std::string& portName);
 
   // Looks for a USB printer: <dir>/usb/lp0 ... lp15 in number order; the
   // first that opens exclusively wins and is closed again at once. Writes
@@ -58,21 +49,21 @@ class PrinterPort final : public IPort {
   int FindUsbPrinter(std::string& path);
 
   // Closes the device held (if any), then finds and opens the first usable
-  // USB printer with write style 0. Returns 0 open, -1 none usable.
+  // USB printer. Returns 0 open, -1 none usable.
   int OpenUsbPrinter();
 
   // One write of `length` bytes, bounded by kPrinterWriteLimitMs. Returns
-  // 1 when all bytes were written, 0 otherwise, in both styles.
-  int WritePort(const std::uint8_t* data, std::size_t length, int syncIo);
+  // 1 when all bytes were written, 0 otherwise.
+  int WritePort(const std::uint8_t* data, std::size_t length);
 
-  // syncIo 1: as WritePort. syncIo 0: the bytes go out in runs of pieces
-  // of at most 64 bytes with a 20 ms pause after every piece but the last.
+  // The bytes go out in runs of pieces of at most 64 bytes with a 20 ms
+  // pause after every piece but the last.
   // A piece the device does not take at once is polled every 10 ms and
   // cancelled after 5000 ms (what it had written stays written). A run
   // ends after 5000 ms; a new run continues with the bytes left unless a
   // piece of the run failed, which makes the write return 0 at the run's
   // end (the run keeps issuing the following pieces until then).
-  int WritePortTimed(const std::uint8_t* data, std::size_t length, int syncIo);
+  int WritePortTimed(const std::uint8_t* data, std::size_t length);
 
   // Pieces of at most 64 bytes with a 20 ms pause after each piece, the
   // last one too. A piece waits as in WritePortTimed; the first piece that
@@ -80,17 +71,14 @@ class PrinterPort final : public IPort {
   // when every piece was written.
   int WritePortChunked(const std::uint8_t* data, std::size_t length);
 
-  // Reads at most `size` bytes, ending 10 ms after the last byte or 100 ms
-  // after the call. syncIo 0 first asks how many bytes are waiting and
-  // returns 0 without reading when none are or the device cannot tell (as
-  // printer drivers cannot). Returns the count read, 0 when nothing.
-  int ReadPort(std::uint8_t* buffer, std::size_t size, int syncIo);
+  // Asks how many bytes are waiting and returns 0 without reading when none
+  // are or the device cannot tell (as printer drivers cannot); otherwise
+  // reads at most `size` bytes, ending 10 ms after the last byte or 100 ms
+  // after the call. Returns the count read, 0 when nothing.
+  int ReadPort(std::uint8_t* buffer, std::size_t size);
 
-  // The write style given to the last open.
-  int SyncIo() const { return syncIo_; }
-
-  // IPort, in the style of the last open: Write is WritePort, WriteTimed
-  // is WritePortTimed, WriteChunked is WritePortChunked, Read is ReadPort.
+  // IPort: Write is WritePort, WriteTimed is WritePortTimed, WriteChunked
+  // is WritePortChunked, Read is ReadPort.
   int Write(const std::uint8_t* data, std::size_t length) override;
   int WriteTimed(const std::uint8_t* data, std::size_t length) override;
   int WriteChunked(const std::uint8_t* data, std::size_t length) override;
@@ -110,8 +98,6 @@ class PrinterPort final : public IPort {
   IClock& clock_;
   DeviceDirectory devices_;
   UniqueFd fd_;
-  int syncIo_ = 0;
-  bool setupApiLoaded_ = false;
   PortError error_;
 };
 

@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <string>
 
-#include "port/Clock.h"
+#include "core/Clock.h"
 #include "port/DeviceDirectory.h"
 #include "port/Port.h"
 #include "port/SerialSettings.h"

@@ -1,18 +1,13 @@
 #include "port/SerialSettings.h"
 
+#include "port/BaudRates.h"
+
 namespace brindle {
 
-namespace {
-
-// Baud codes 3..10 of the port settings and their line rates.
-constexpr speed_t kRates[] = {B1200, B2400, B4800, B9600, B19200, B38400, B57600, B115200};
-
-}  // namespace
-
 void ApplyLineSettings(termios& t, int baudCode, int parityIndex) {
-  if (baudCode >= 3 && baudCode <= 10) {
-    cfsetispeed(&t, kRates[baudCode - 3]);
-    cfsetospeed(&t, kRates[baudCode - 3]);
+  if (const auto rate = BaudRateOfCode(baudCode)) {
+    cfsetispeed(&t, rate->speed);
+    cfsetospeed(&t, rate->speed);
   }
   t.c_cflag &= ~(CSIZE | CSTOPB);
   t.c_cflag |= CS8 | CREAD | CLOCAL | CRTSCTS;

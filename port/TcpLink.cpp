@@ -5,25 +5,15 @@
 #include <poll.h>
 #include <sys/socket.h>
 
-#include <cctype>
 #include <cerrno>
 
+#include "core/Numbers.h"
 #include "port/PosixIo.h"
 
 namespace brindle {
 
 std::uint16_t ParseTcpPortNumber(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  // Only the low 16 bits are kept, so the digits are summed modulo 2^16.
-  std::uint32_t value = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    value = (value * 10 + static_cast<std::uint32_t>(text[i] - '0')) & 0xFFFFu;
-  }
-  if (negative) value = (0x10000u - value) & 0xFFFFu;
-  return static_cast<std::uint16_t>(value);
+  return static_cast<std::uint16_t>(static_cast<std::uint64_t>(ParseLeadingDecimal(text)) & 0xFFFF);
 }
 
 TcpLink::TcpLink(IMessageBox& messages, IClock& clock, ISocketStack& stack)
@@ -53,10 +43,6 @@ void TcpLink::Close() {
   }
   drained_ = false;
   socket_.Reset();
-  if (stackStarted_) {
-    stack_.Cleanup();
-    stackStarted_ = false;
-  }
 }
 
 // Closing a socket whose receive queue still holds bytes (a reply that the
@@ -86,18 +72,6 @@ int TcpLink::ConnectTcp(const std::string& ipText, const std::string& portText) 
   Close();
   const std::uint16_t port = ParseTcpPortNumber(portText);
   error_ = {0, ipText + ":" + std::to_string(port)};
-
-  std::uint16_t granted = 0;
-  if (stack_.Startup(kSocketVersion, &granted) != 0) {
-    Tell("Unable to start TCP/IP stack");
-    return Fail(stack_.LastError(), -1);
-  }
-  if (granted != kSocketVersion) {
-    Tell("wrong version of protocol stack, need 2.0");
-    if (stack_.Cleanup() != 0) Tell("WSACleanup, error " + std::to_string(stack_.LastError()));
-    return Fail(EPROTONOSUPPORT, -1);
-  }
-  stackStarted_ = true;
 
   socket_.Reset(stack_.CreateStreamSocket());
   if (!socket_) {

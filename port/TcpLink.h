@@ -5,9 +5,6 @@
 // ConnectTcp tells the user itself why it could not connect, through the
 // message interface, with these texts (caption kTcpMessageCaption, OK
 // button, exclamation icon):
-//   "Unable to start TCP/IP stack"
-//   "wrong version of protocol stack, need 2.0" (the version asked is 2.2)
-//   "WSACleanup, error %d"  (only when shutting down after that fails)
 //   "Create socket error"
 //   "Fail to Connection to POSPrinter(IP=%s Port=%d)"
 // No other operation shows anything.
@@ -18,8 +15,8 @@
 #include <string>
 #include <string_view>
 
-#include "port/Clock.h"
-#include "port/MessageBox.h"
+#include "core/Clock.h"
+#include "core/MessageBox.h"
 #include "port/Port.h"
 #include "port/SocketStack.h"
 #include "port/UniqueFd.h"
@@ -27,7 +24,6 @@
 namespace brindle {
 
 inline constexpr char kTcpMessageCaption[] = "Brindle";
-inline constexpr std::uint16_t kSocketVersion = 0x0202;
 // A connect gives up after kConnectLimitMs; a send fails when the printer
 // accepts nothing for kSendStallLimitMs; a receive waits kReceiveLimitMs.
 inline constexpr int kConnectLimitMs = 5000;
@@ -39,7 +35,7 @@ inline constexpr int kCloseDrainLimitMs = 1000;
 // The Port Number text read as a decimal integer (leading white space
 // skipped, an optional sign, digits up to the first non-digit; no digits
 // gives 0) and cut to its low 16 bits: "9100abc" → 9100, "70000" → 4464,
-// "-1" → 65535. Any number of digits is read without overflow.
+// "-1" → 65535. Values beyond the 64-bit range saturate before the cut.
 std::uint16_t ParseTcpPortNumber(std::string_view text);
 
 class TcpLink final : public IPort {
@@ -76,8 +72,7 @@ class TcpLink final : public IPort {
   int WriteChunked(const std::uint8_t* data, std::size_t length) override;
   int Read(std::uint8_t* buffer, std::size_t size) override;
   // Ends the connection in order (finish sending, let the printer read to
-  // the end and close, at most kCloseDrainLimitMs), closes the socket and
-  // shuts the stack down.
+  // the end and close, at most kCloseDrainLimitMs) and closes the socket.
   void Close() override;
   // Finishes sending and waits for the printer to close its side; 0 when
   // the printer reset the connection instead (it did not read everything).
@@ -97,7 +92,6 @@ class TcpLink final : public IPort {
   ISocketStack& stack_;
   UniqueFd socket_;
   bool drained_ = false;  // Finish has already ended the sending side
-  bool stackStarted_ = false;
   sockaddr_in address_{};
   PortError error_;
 };

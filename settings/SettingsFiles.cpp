@@ -1,8 +1,6 @@
 #include "settings/SettingsFiles.h"
 
-#include <cctype>
-#include <climits>
-
+#include "core/Numbers.h"
 #include "settings/TextLines.h"
 
 namespace brindle {
@@ -44,22 +42,6 @@ std::string LineValue(const std::string& line) {
   if (eq == std::string::npos) return "";
   const auto end = line.find('=', eq + 1);
   return line.substr(eq + 1, end == std::string::npos ? std::string::npos : end - eq - 1);
-}
-
-int ParseLeadingInt(const std::string& text) {
-  std::size_t i = 0;
-  while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  long long value = 0;
-  for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
-    value = value * 10 + (text[i] - '0');
-    if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
-  }
-  if (negative) value = -value;
-  if (value > INT_MAX) value = INT_MAX;
-  if (value < INT_MIN) value = INT_MIN;
-  return static_cast<int>(value);
 }
 
 std::optional<std::vector<LoadedLogo>> ReadLogoList(const std::string& path) {

@@ -54,9 +54,5 @@ std::optional<LoadedPortSettings> ReadPortSettings(const std::string& path);
 // The value of a settings line: after the first "=" up to the next "=" or
 // the end of the line; empty without "=".
 std::string LineValue(const std::string& line);
-// A decimal integer as the C library's atoi reads it (leading blanks, a
-// sign, digits up to the first non-digit, 0 without digits), saturated at
-// the int range instead of overflowing.
-int ParseLeadingInt(const std::string& text);
 
 }  // namespace brindle

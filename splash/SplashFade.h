@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "port/Clock.h"
+#include "core/Clock.h"
 
 namespace brindle {
 

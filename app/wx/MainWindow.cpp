@@ -15,7 +15,7 @@
 #include "app/wx/ControlFactory.h"
 #include "app/wx/ProgressDlg.h"
 #include "device/NVUploadCtrl.h"
-#include "splash/SplashScreenEx.h"
+#include "splash/wx/SplashScreenEx.h"
 #include "res/ControlIds.h"
 #include "res/DialogTemplate.h"
 

@@ -1,4 +1,4 @@
-#include "splash/SplashScreenEx.h"
+#include "splash/wx/SplashScreenEx.h"
 
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>

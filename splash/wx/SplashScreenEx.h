@@ -18,7 +18,7 @@
 #include <cstdint>
 #include <string>
 
-#include "port/Clock.h"
+#include "core/Clock.h"
 #include "splash/SplashFlags.h"
 #include "splash/SplashGeometry.h"
 

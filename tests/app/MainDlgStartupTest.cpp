@@ -158,13 +158,6 @@ TEST(MainDlgBaudCode, EveryListedTextAndNoSelection) {
   EXPECT_EQ(s.dlg.GetBaudCode(), 7);
 }
 
-TEST(MainDlgBaudCode, TextsNotOfferedStillHaveTheirCodes) {
-  EXPECT_EQ(BaudCodeForText("1200 bps"), 3);
-  EXPECT_EQ(BaudCodeForText("57600 bps"), 9);
-  EXPECT_EQ(BaudCodeForText("19200"), 7);
-  EXPECT_EQ(BaudCodeForText(""), 7);
-}
-
 TEST(MainDlgLevel, LevelFollowsSliderPositionOnlyWhenRecomputed) {
   Started s;
   for (int position : {0, 5, 10}) {

@@ -52,12 +52,16 @@ TEST(CliOptions, UsageErrors) {
       {"convert", "a.bmp", "b.bmp"},
       {"info", "--port", "COM1", "a.bmp"},
       {"upload", "--tcp-port", "70000", "--port", "TCP/IP", "--ip", "1.2.3.4", "a.bmp"},
+      {"printout", "--select", "1-99999999999"}, {"printout", "--select", "0"},
+      {"printout", "--select", "a"}, {"printout", "--select", "3-2"},
+      {"printout", "--select", "1-256"}, {"printout", "--select", "2-"},
   };
   for (const auto& args : bad) {
     const ParseResult r = ParseOptions(args);
     EXPECT_FALSE(r.options) << (args.empty() ? "" : args[0]);
     EXPECT_FALSE(r.error.empty());
   }
+  EXPECT_NE(ParseOptions({"printout", "--select", "3-2"}).error.find("'3-2'"), std::string::npos);
 }
 
 TEST(CliOptions, DefaultsMatchTheWindow) {
@@ -138,6 +142,8 @@ TEST(CliRun, EraseAndPrintoutHandOverWhatTheirButtonsWould) {
   EXPECT_EQ(range.out.str(), "");
   CliCall single({"printout", "--select", "3"});
   EXPECT_EQ(single.ctrl.calls.back(), "RunCommand 0,COM1,7,0,0,0,0,3,0,0");
+  CliCall last({"printout", "--select", "1-255"});
+  EXPECT_EQ(last.ctrl.calls.back(), "RunCommand 0,COM1,7,0,0,0,0,1,0,255");
 }
 
 TEST(CliRun, InfoListsSizesAndAcceptance) {

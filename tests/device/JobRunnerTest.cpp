@@ -1,6 +1,6 @@
 // The job runner on logging ports: which transport, device check and
-// stream each job uses, the job results, the write style `syncIo`, and
-// what the job keeps of a failure.
+// stream each job uses, the job results and what the job keeps of a
+// failure.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -19,7 +19,7 @@ namespace {
 
 using namespace test;
 
-// Logs every open, load and release into the shared log and hands out
+// Logs every open into the shared log and hands out
 // logging ports with the replies and failing writes the test chose. A port
 // exists whatever the result, as with the real transports; it is open
 // after 0, and after -2 from a serial open.
@@ -32,19 +32,15 @@ class FakePortProvider final : public IPortProvider {
                 " " + std::to_string(parity) + " " + std::to_string(stop) + " " +
                 std::to_string(handshake));
   }
-  OpenedPort OpenParallel(const std::string& name, int syncIo) override {
-    return Open("OpenParallel " + name + " syncIo " + std::to_string(syncIo));
+  OpenedPort OpenParallel(const std::string& name) override {
+    return Open("OpenParallel " + name);
   }
-  int LoadSetupApi() override { return log_.push_back(Call("LoadSetupApi")), loadResult; }
-  int FreeSetupApi() override { return log_.push_back(Call("FreeSetupApi")), 1; }
   OpenedPort OpenUsbPrinter() override { return Open("OpenUsbPrinter"); }
   OpenedPort ConnectTcp(const std::string& ip, const std::string& port) override {
     return Open("ConnectTcp " + ip + ":" + port);
   }
-  bool IsWin9xPlatform() override { return win9x; }
 
-  int openResult = 0, loadResult = 1, finishResult = 1;
-  bool win9x = false;
+  int openResult = 0, finishResult = 1;
   std::deque<Bytes> replies;            // given to each port
   std::set<std::size_t> failingWrites;  // given to each port
 
@@ -89,20 +85,17 @@ const Log kDotPrint = {W({0x1B, 0x6F, 0x01}), W({0x0D, 0x0A, 0x0D, 0x0A, 0x0D, 0
                                                  0x0D, 0x0A, 0x0D, 0x0A, 0x0D, 0x0A, 0x1B, 0x6D})};
 const Log kClose = {Closed()};
 const Log kCom = {Call("OpenSerial COM1 6 0 2 0 0")};
-const Log kLpt = {Call("OpenParallel LPT1 syncIo 0")};
-const Log kUsb = {Call("LoadSetupApi"), Call("OpenUsbPrinter")};
+const Log kLpt = {Call("OpenParallel LPT1")};
+const Log kUsb = {Call("OpenUsbPrinter")};
 const Log kTcp = {Call("ConnectTcp 10.0.0.5:9100")};
-const Log kFree = {Call("FreeSetupApi")};
 
 const Bytes kBad = {0x41};  // neither CR nor space
-const Log kLptSync = {Call("OpenParallel LPT1 syncIo 1")};
 
-// What a test changes from a job that works: the open, USB library and
-// finish results, the platform, failing writes, the device's reply (none:
-// silence), and a list naming a file that is gone.
+// What a test changes from a job that works: the open and finish results,
+// failing writes, the device's reply (none: silence), and a list naming a
+// file that is gone.
 struct Changes {
-  int open = 0, load = 1, finish = 1;
-  bool win9x = false;
+  int open = 0, finish = 1;
   std::set<std::size_t> fail = {};
   std::optional<Bytes> reply = Bytes{0x0D};
   bool gone = false;
@@ -120,9 +113,7 @@ struct Job {
     dir.Write("a.bmp", Bmp1(8, 8, false, Stripes));
     list = dir.File(s.gone ? "gone.bmp" : "a.bmp") + "|";
     ports.openResult = s.open;
-    ports.loadResult = s.load;
     ports.finishResult = s.finish;
-    ports.win9x = s.win9x;
     ports.failingWrites = s.fail;
     if (s.reply) ports.replies = {*s.reply};
   }
@@ -139,12 +130,10 @@ struct Job {
 
 // Uploads check the device only over TCP/IP, where only "Thermal" reads
 // the reply; the stream variant follows the port. Commands always check;
-// the serial check always reads the reply, the others only for a Thermal
-// printout (code 0). Code 3 erases; other codes print the Dot logo. Each
-// failure gives its job result, closes what was opened and releases the
-// USB library where the job says so. syncIo: parallel and TCP jobs take
-// the platform query's answer, which makes their check strict; USB always
-// has 0; the serial check is strict on every platform.
+// the serial check always reads the reply and judges it, the others read
+// it only for a Thermal printout (code 0) and let any answer through. Code
+// 3 erases; other codes print the Dot logo. Each failure gives its job
+// result and closes what was opened.
 TEST(JobRunner, RunsTheCheckAndStreamOfThePortAndJobAndMapsTheResults) {
   const struct Row {
     const char* name;
@@ -171,17 +160,15 @@ TEST(JobRunner, RunsTheCheckAndStreamOfThePortAndJobAndMapsTheResults) {
       {"Dot printout LPT", false, 1, "LPT1", {}, JobOk, kLpt + kAsk + kDotPrint + kClose},
       {"erase LPT", false, 3, "LPT1", {}, JobOk, kLpt + kAsk + kErase + kClose},
       {"Thermal printout USB", false, 0, "USB", {}, JobOk,
-       kUsb + kAskRead + kPrint3 + kFree + kClose},
+       kUsb + kAskRead + kPrint3 + kClose},
       {"Dot printout USB", false, 1, "USB", {}, JobOk, kUsb + kAsk + kDotPrint + kClose},
-      {"erase USB", false, 3, "USB", {}, JobOk, kUsb + kAsk + kErase + kFree + kClose},
+      {"erase USB", false, 3, "USB", {}, JobOk, kUsb + kAsk + kErase + kClose},
       {"Thermal printout TCP", false, 0, "", {}, JobOk, kTcp + kAskRead + kPrint3 + kClose},
       {"Dot printout TCP", false, 1, "", {}, JobOk, kTcp + kAsk + kDotPrint + kClose},
       {"code 2 is a Dot printout", false, 2, "", {}, JobOk, kTcp + kAsk + kDotPrint + kClose},
       {"erase TCP", false, 3, "", {}, JobOk, kTcp + kAsk + kErase + kClose},
       // Failures.
-      {"USB library missing", true, 0, "USB", {.load = 0}, JobOpenFailed, {Call("LoadSetupApi")}},
-      {"USB printer absent", true, 1, "USB", {.open = -1}, JobOpenFailed, kUsb + kFree},
-      {"USB printer absent (command)", false, 0, "USB", {.open = -1}, JobOpenFailed, kUsb + kFree},
+      {"USB printer absent", true, 1, "USB", {.open = -1}, JobOpenFailed, kUsb},
       {"COM missing", true, 0, "COM1", {.open = -1}, JobOpenFailed, kCom},
       {"COM refuses settings", true, 0, "COM1", {.open = -2}, JobPortSetupFailed, kCom + kClose},
       {"COM refuses settings (command)", false, 3, "COM1", {.open = -2}, JobPortSetupFailed,
@@ -193,47 +180,27 @@ TEST(JobRunner, RunsTheCheckAndStreamOfThePortAndJobAndMapsTheResults) {
       {"COM silent, Dot printout", false, 1, "COM1", {.reply = {}}, JobCheckFailed,
        kCom + kAskRead + kClose},
       {"check not written (USB)", false, 3, "USB", {.fail = {0}}, JobCheckFailed,
-       kUsb + kAsk + kFree + kClose},
+       kUsb + kAsk + kClose},
       {"check not written (TCP)", true, 1, "", {.fail = {0}}, JobCheckFailed, kTcp + kAsk + kClose},
       {"Thermal upload fails (COM)", true, 0, "COM1", {.fail = {3}}, JobStreamFailed,
        kCom + Head(kThermal, 5) + kClose},
       {"Thermal upload fails (USB)", true, 0, "USB", {.fail = {2}}, JobStreamFailed,
-       kUsb + kThermalUsb + kFree + kClose},
+       kUsb + kThermalUsb + kClose},
       {"Dot upload fails (USB)", true, 1, "USB", {.fail = {1}}, JobStreamFailed,
        kUsb + kDotTimed + kClose},
       {"upload of a missing file", true, 0, "LPT1", {.gone = true}, JobStreamFailed, kLpt + kClose},
       {"printout fails (USB)", false, 0, "USB", {.fail = {2}}, JobStreamFailed,
-       kUsb + kAskRead + kPrint3 + kFree + kClose},
+       kUsb + kAskRead + kPrint3 + kClose},
       {"Dot printout fails (USB)", false, 1, "USB", {.fail = {1}}, JobStreamFailed,
        kUsb + kAsk + Head(kDotPrint, 1) + kClose},
       {"printer resets before reading all", true, 0, "", {.finish = 0}, JobStreamFailed,
        kTcp + kAskRead + kThermal + kClose},
       {"erase fails (TCP)", false, 3, "", {.fail = {1}}, JobStreamFailed,
        kTcp + kAsk + kErase + kClose},
-      // The write style of the platform.
-      {"LPT strict, bad reply", false, 0, "LPT1", {.win9x = true, .reply = kBad}, JobCheckFailed,
-       kLptSync + kAskRead + kClose},
-      {"LPT strict, space", false, 0, "LPT1", {.win9x = true, .reply = Bytes{0x20}}, JobOk,
-       kLptSync + kAskRead + kPrint3 + kClose},
-      {"LPT strict, silence", false, 0, "LPT1", {.win9x = true, .reply = {}}, JobCheckFailed,
-       kLptSync + kAskRead + kClose},
-      {"LPT lenient, bad reply", false, 0, "LPT1", {.reply = kBad}, JobOk,
+      {"LPT lets a bad reply through", false, 0, "LPT1", {.reply = kBad}, JobOk,
        kLpt + kAskRead + kPrint3 + kClose},
-      {"LPT lenient, silence", false, 0, "LPT1", {.reply = {}}, JobOk,
-       kLpt + kAskRead + kPrint3 + kClose},
-      {"LPT strict, Dot printout", false, 1, "LPT1", {.win9x = true, .reply = kBad}, JobOk,
-       kLptSync + kAsk + kDotPrint + kClose},
-      {"USB ignores the platform", false, 0, "USB", {.win9x = true, .reply = kBad}, JobOk,
-       kUsb + kAskRead + kPrint3 + kFree + kClose},
-      {"TCP strict, bad reply", false, 0, "", {.win9x = true, .reply = kBad}, JobCheckFailed,
-       kTcp + kAskRead + kClose},
-      {"TCP strict, CR", false, 0, "", {.win9x = true}, JobOk, kTcp + kAskRead + kPrint3 + kClose},
-      {"TCP lenient, bad reply", false, 0, "", {.reply = kBad}, JobOk,
+      {"TCP lets silence through", false, 0, "", {.reply = {}}, JobOk,
        kTcp + kAskRead + kPrint3 + kClose},
-      {"TCP strict, Thermal upload", true, 0, "", {.win9x = true, .reply = kBad}, JobCheckFailed,
-       kTcp + kAskRead + kClose},
-      {"TCP strict, Dot upload", true, 1, "", {.win9x = true, .reply = kBad}, JobOk,
-       kTcp + kAsk + kDotTcp + kClose},
   };
   for (const Row& row : rows) {
     Job job(row.setup);
@@ -241,7 +208,6 @@ TEST(JobRunner, RunsTheCheckAndStreamOfThePortAndJobAndMapsTheResults) {
     EXPECT_TRUE(SameLog(job.log, row.expected)) << row.name;
     EXPECT_TRUE(row.result != JobOk || job.ctrl.LastPortError().code == 0) << row.name;
   }
-  EXPECT_TRUE(Job({.win9x = true}).ctrl.IsWin9xPlatform());
 }
 
 // A later USB job opens the device again: the Thermal upload closed it.
@@ -274,7 +240,6 @@ TEST(JobRunner, ChoosesThePortKindByTheFirstThreeCharacters) {
       {"TCP/IP", PortKind::Lpt},
   };
   for (auto [name, kind] : table) EXPECT_EQ(PortKindOf(name), kind) << name;
-  EXPECT_FALSE(IsWin9xPlatform());
   FakeMessageBox messages;
   EXPECT_FALSE(CNVUploadCtrl(messages).IsWin9xPlatform());
 }

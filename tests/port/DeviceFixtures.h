@@ -72,19 +72,9 @@ class Pty {
   std::string slave_;
 };
 
-// A stack whose start-up, version, shutdown and socket creation a test sets.
+// A stack whose socket creation a test sets.
 class ScriptedStack final : public ISocketStack {
  public:
-  int Startup(std::uint16_t, std::uint16_t* granted) override {
-    *granted = version;
-    startups += startupFails ? 0 : 1;
-    return startupFails ? 1 : 0;
-  }
-  int Cleanup() override {
-    ++cleanups;
-    return cleanupFails ? 1 : 0;
-  }
-  int LastError() const override { return 10093; }
   int CreateStreamSocket() override {
     ++socketsAsked;
     if (socketFails) {
@@ -95,9 +85,8 @@ class ScriptedStack final : public ISocketStack {
     if (sendBuffer > 0) ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof sendBuffer);
     return fd;
   }
-  std::uint16_t version = 0x0202;
-  bool startupFails = false, cleanupFails = false, socketFails = false;
-  int startups = 0, cleanups = 0, socketsAsked = 0, sendBuffer = 0;
+  bool socketFails = false;
+  int socketsAsked = 0, sendBuffer = 0;
 };
 
 inline int OpenDescriptorCount() {

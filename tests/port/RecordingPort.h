@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "port/Clock.h"
+#include "core/Clock.h"
 #include "port/Port.h"
 
 namespace brindle::test {

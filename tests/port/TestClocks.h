@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "port/Clock.h"
+#include "core/Clock.h"
 
 namespace brindle::test {
 

@@ -93,10 +93,7 @@ TEST(SettingsRead, PortSettingsRules) {
   EXPECT_EQ(values->selections, (PortSelections{1, 3, -1, 0, 2, 2147483647, 0}));
 }
 
-TEST(SettingsRead, ParseLeadingIntSaturates) {
-  EXPECT_EQ(ParseLeadingInt("-99999999999999999999"), -2147483647 - 1);
-  EXPECT_EQ(ParseLeadingInt("\t 42 7"), 42);
-  EXPECT_EQ(ParseLeadingInt("-"), 0);
+TEST(SettingsRead, LineValueIsBetweenTheFirstTwoEqualSigns) {
   EXPECT_EQ(LineValue("a=b=c"), "b");
   EXPECT_EQ(LineValue("abc"), "");
 }

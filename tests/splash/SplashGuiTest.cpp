@@ -22,7 +22,7 @@
 #include <thread>
 
 #include "splash/SplashResource.h"
-#include "splash/SplashScreenEx.h"
+#include "splash/wx/SplashScreenEx.h"
 
 // Colours print as r,g,b in failure messages.
 void PrintTo(const wxColour& c, std::ostream* os) {

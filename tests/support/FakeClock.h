@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "port/Clock.h"
+#include "core/Clock.h"
 
 namespace brindle::test {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "port/MessageBox.h"
+#include "core/MessageBox.h"
 
 namespace brindle::test {
 

@@ -1,10 +1,11 @@
 #include "tools/cli/CliOptions.h"
 
-#include <array>
-#include <cstdlib>
+#include <algorithm>
 #include <utility>
 
-#include "app/PortSettings.h"
+#include "core/Numbers.h"
+#include "device/PortKind.h"
+#include "port/BaudRates.h"
 
 namespace brindle::cli {
 namespace {
@@ -20,22 +21,28 @@ std::optional<Command> CommandNamed(const std::string& name) {
 }
 
 bool ValidPort(const std::string& port) {
-  if (port == "LPT1" || port == "LPT2" || port == "USB" || port == "TCP/IP") return true;
-  for (int i = 1; i <= 12; ++i) {
-    if (port == "COM" + std::to_string(i)) return true;
-  }
-  return false;
+  const auto names = PortNames();
+  return std::find(names.begin(), names.end(), port) != names.end();
 }
 
-// A whole decimal number within [low, high].
 std::optional<int> NumberIn(const std::string& text, int low, int high) {
-  if (text.empty() || text.size() > 6) return std::nullopt;
-  for (char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-  }
-  const int value = std::atoi(text.c_str());
-  if (value < low || value > high) return std::nullopt;
-  return value;
+  const auto value = ParseDecimalIn(text, low, high);
+  return value ? std::optional<int>(static_cast<int>(*value)) : std::nullopt;
+}
+
+// "N" or "N-M" with 1 <= N <= M <= 255: the logo numbers a printer holds.
+bool ParseSelection(const std::string& text, int& start, int& end) {
+  constexpr int kLast = 255;
+  const auto dash = text.find('-');
+  const auto first = ParseDecimalIn(text.substr(0, dash), 1, kLast);
+  if (!first) return false;
+  start = static_cast<int>(*first);
+  end = 0;
+  if (dash == std::string::npos) return true;
+  const auto last = ParseDecimalIn(text.substr(dash + 1), start, kLast);
+  if (!last) return false;
+  end = static_cast<int>(*last);
+  return true;
 }
 
 // Which options each command takes.
@@ -69,13 +76,11 @@ std::string Apply(Options& o, const std::string& option, const std::string& valu
     if (!NumberIn(value, 1, 65535)) return "--tcp-port takes a number from 1 to 65535";
     o.tcpPort = value;
   } else if (option == "--baud") {
-    const std::string text = value + " bps";
-    static const std::array<const char*, 8> kRates = {"1200", "2400",  "4800",  "9600",
-                                                      "19200", "38400", "57600", "115200"};
-    bool known = false;
-    for (const char* rate : kRates) known = known || value == rate;
-    if (!known) return "unknown baud rate '" + value + "'";
-    o.baudCode = BaudCodeForText(text);
+    const auto rates = BaudRates();
+    const auto rate = std::find_if(rates.begin(), rates.end(),
+                                   [&](const BaudRate& r) { return r.bitsPerSecond == value; });
+    if (rate == rates.end()) return "unknown baud rate '" + value + "'";
+    o.baudCode = rate->code;
   } else if (option == "--parity") {
     if (value == "none") o.parity = 0;
     else if (value == "even") o.parity = 1;
@@ -94,7 +99,9 @@ std::string Apply(Options& o, const std::string& option, const std::string& valu
     if (!level) return "--level takes a number from 0 to 10";
     o.level = *level;
   } else if (option == "--select") {
-    o.select = value;
+    if (!ParseSelection(value, o.selectStart, o.selectEnd)) {
+      return "--select takes N or N-M with 1 <= N <= M <= 255, not '" + value + "'";
+    }
   } else if (option == "--size") {
     const auto size = NumberIn(value, 0, 3);
     if (!size) return "--size takes a number from 0 to 3";
@@ -173,8 +180,8 @@ std::string UsageText(std::optional<Command> command) {
   const std::string erase =
       "brindle-cli erase    [port options]\n    erases every logo stored in the printer\n";
   const std::string printout =
-      "brindle-cli printout [port options] [--device thermal|dot] [--select TEXT] [--size 0-3]\n"
-      "    prints stored logos: all of them, or --select N or N-M\n";
+      "brindle-cli printout [port options] [--device thermal|dot] [--select N[-M]] [--size 0-3]\n"
+      "    prints stored logos: all of them, or --select N or N-M (1 <= N <= M <= 255)\n";
   const std::string convert =
       "brindle-cli convert  FILE [--halftone none|diffusion] [--level 0-10] [--output OUT.bmp]\n"
       "    writes the black-and-white picture the printer would store (default ./Temp.bmp)\n";

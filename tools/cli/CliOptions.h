@@ -25,7 +25,10 @@ struct Options {
   int device = 0;        // 0 thermal, 1 dot
   int halftone = 0;      // 0 none, 1 diffusion
   int level = 5;
-  std::optional<std::string> select;  // "Selection" text; "All" without it
+  // --select: 0 and 0 print every stored logo; N alone prints logo N, N
+  // and M the logos N to M (1 <= N <= M <= 255).
+  int selectStart = 0;
+  int selectEnd = 0;
   int size = 0;
   std::string output = "./Temp.bmp";
   std::vector<std::string> files;

@@ -4,20 +4,14 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/LogoEntry.h"
-#include "app/SelectionRange.h"
+#include "device/JobMessages.h"
+#include "device/LogoPathList.h"
+#include "image/LogoLimits.h"
 
 namespace brindle::cli {
 namespace {
 
 constexpr char kRejected[] = "Out of range bitmap file.";
-constexpr char kCommunicationError[] = "Communication error. Can not be transmitted.";
-constexpr char kUploadDone[] =
-    "Upload finished, and Writing of bit image completed. Logo becomes available after the "
-    "reset of a device.";
-constexpr char kEraseDone[] =
-    "Upload finished, and Cleaning of NV Image completed.  Logo becomes available after the "
-    "reset of a device.";
 
 struct Measured {
   bool loads = false;
@@ -35,7 +29,7 @@ bool IsTcp(const Options& o) { return o.port == "TCP/IP"; }
 
 // Reports a failed job on standard error; returns its exit status.
 int ReportFailure(int result, Environment& env) {
-  env.err << kCommunicationError << "\n";
+  env.err << kCommunicationErrorText << "\n";
   if (result == JobOpenFailed && env.openFailureReason) {
     const std::string reason = env.openFailureReason();
     if (!reason.empty()) env.err << reason << "\n";
@@ -44,7 +38,6 @@ int ReportFailure(int result, Environment& env) {
 }
 
 int Upload(const Options& o, IUploadCtrl& ctrl, Environment& env) {
-  std::vector<LogoEntry> logos;
   for (const std::string& path : o.files) {
     const Measured m = Measure(ctrl, path);
     // A "|" would split the path in two when the job reads the list.
@@ -52,10 +45,8 @@ int Upload(const Options& o, IUploadCtrl& ctrl, Environment& env) {
       env.err << path << ": " << kRejected << "\n";
       return kExitRejected;
     }
-    logos.push_back({std::filesystem::path(path).filename().string(), 0, path, m.bitsPerPixel,
-                     m.height, m.width});
   }
-  const std::string list = MakeLogoPathList(logos);
+  const std::string list = JoinLogoPaths(o.files);
   const auto mode = static_cast<std::int16_t>(o.halftone);
   const auto level = static_cast<std::int16_t>(o.level);
   const int result = IsTcp(o) ? ctrl.RunUploadTcp(o.device, o.ip, o.tcpPort, list, mode, level)
@@ -63,7 +54,7 @@ int Upload(const Options& o, IUploadCtrl& ctrl, Environment& env) {
                                                list, mode, level);
   env.jobEnded();
   if (result != JobOk) return ReportFailure(result, env);
-  env.out << kUploadDone << "\n";
+  env.out << OneLine(kUploadFinishedText) << "\n";
   return 0;
 }
 
@@ -77,13 +68,12 @@ int Erase(const Options& o, IUploadCtrl& ctrl, Environment& env) {
   const int result = RunJobCommand(o, kCommandErase, 0, 0, ctrl);
   env.jobEnded();
   if (result != JobOk) return ReportFailure(result, env);
-  env.out << kEraseDone << "\n";
+  env.out << OneLine(kEraseFinishedText) << "\n";
   return 0;
 }
 
 int Printout(const Options& o, IUploadCtrl& ctrl, Environment& env) {
-  const PrintRange range = PrintoutRange(o.select ? 1 : 0, o.select.value_or(""));
-  const int result = RunJobCommand(o, o.device, range.start, range.end, ctrl);
+  const int result = RunJobCommand(o, o.device, o.selectStart, o.selectEnd, ctrl);
   env.jobEnded();
   return result == JobOk ? 0 : ReportFailure(result, env);
 }
@@ -136,16 +126,6 @@ int Info(const Options& o, IUploadCtrl& ctrl, Environment& env) {
 }
 
 }  // namespace
-
-int ExitStatusForJob(int jobResult) {
-  switch (jobResult) {
-    case JobOk: return 0;
-    case JobOpenFailed: return 1;
-    case JobPortSetupFailed: return 2;
-    case JobCheckFailed: return 3;
-    default: return 4;
-  }
-}
 
 int RunCli(const Options& options, IUploadCtrl& ctrl, Environment& env) {
   if (options.help) {

@@ -5,7 +5,7 @@
 #include <ostream>
 #include <string>
 
-#include "device/UploadCtrl.h"
+#include "device/JobMessages.h"
 #include "tools/cli/CliOptions.h"
 
 namespace brindle::cli {
@@ -24,10 +24,6 @@ struct Environment {
   // progress bar's line).
   std::function<void()> jobEnded = [] {};
 };
-
-// The exit status of a job result: 0 ok, 1 open, 2 port setup, 3 check,
-// 4 stream failed.
-int ExitStatusForJob(int jobResult);
 
 int RunCli(const Options& options, IUploadCtrl& ctrl, Environment& env);
 

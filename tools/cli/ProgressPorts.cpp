@@ -54,8 +54,8 @@ OpenedPort ProgressPortProvider::OpenSerial(const std::string& portName, int bau
   return Wrap(inner_.OpenSerial(portName, baudCode, bitLength, parity, stopBits, handshake));
 }
 
-OpenedPort ProgressPortProvider::OpenParallel(const std::string& portName, int syncIo) {
-  return Wrap(inner_.OpenParallel(portName, syncIo));
+OpenedPort ProgressPortProvider::OpenParallel(const std::string& portName) {
+  return Wrap(inner_.OpenParallel(portName));
 }
 
 OpenedPort ProgressPortProvider::OpenUsbPrinter() { return Wrap(inner_.OpenUsbPrinter()); }

@@ -20,12 +20,9 @@ class ProgressPortProvider final : public IPortProvider {
 
   OpenedPort OpenSerial(const std::string& portName, int baudCode, int bitLength, int parity,
                         int stopBits, int handshake) override;
-  OpenedPort OpenParallel(const std::string& portName, int syncIo) override;
-  int LoadSetupApi() override { return inner_.LoadSetupApi(); }
-  int FreeSetupApi() override { return inner_.FreeSetupApi(); }
+  OpenedPort OpenParallel(const std::string& portName) override;
   OpenedPort OpenUsbPrinter() override;
   OpenedPort ConnectTcp(const std::string& ipAddress, const std::string& tcpPort) override;
-  bool IsWin9xPlatform() override { return inner_.IsWin9xPlatform(); }
 
  private:
   OpenedPort Wrap(OpenedPort opened);

@@ -5,9 +5,9 @@
 #include <iostream>
 #include <optional>
 
-#include "app/LogoEntry.h"
+#include "core/MessageBox.h"
 #include "device/NVUploadCtrl.h"
-#include "port/MessageBox.h"
+#include "image/LogoLimits.h"
 #include "tools/cli/CliOptions.h"
 #include "tools/cli/CliRun.h"
 #include "tools/cli/OpenFailure.h"
