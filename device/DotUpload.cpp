@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "image/LogoBitmap.h"
+#include "image/LogoConversion.h"
 
 namespace brindle {
 
@@ -24,21 +24,22 @@ void DotBandPrefix(int band, int width, std::uint8_t prefix[kDotPacketPrefix]) {
   std::copy(bytes, bytes + kDotPacketPrefix, prefix);
 }
 
-int SendDotLogo(IPort& port, PortKind kind, const std::string& logoPathList, IClock& clock) {
+int SendDotLogo(IPort& port, PortKind kind, const std::string& logoPathList,
+                std::int16_t halftone, std::int16_t level, IClock& clock) {
   const std::size_t bar = logoPathList.find('|');
   if (bar == std::string::npos) return 0;
   const std::string path = logoPathList.substr(0, bar);
 
-  // The picture is loaded and checked before the first byte, so that no
-  // band is ever built from a picture that did not load or cannot be sent.
+  // The picture is loaded, converted and checked before the first byte, so
+  // that no band is ever built from a picture that did not load or cannot
+  // be sent.
   auto logo = std::make_unique<LogoBitmap>();
-  if (logo->LoadBitmapFile(path) == 0 || logo->PackBands() == 0) return 0;
+  const LogoConversion c = ConvertLogo(*logo, path, static_cast<std::uint16_t>(halftone),
+                                       static_cast<std::uint16_t>(level), RasterOrder::Bands);
+  if (c.loaded == 0 || c.columnBytes == 0) return 0;
   const int width = logo->paddedWidth;
   const int height = logo->paddedHeight;
   if (!DotLogoFits(kind, width, height)) return 0;
-  // The band packing assumes a black first colour entry; only the serial
-  // variant corrects a white one.
-  const bool invert = kind == PortKind::Com && logo->ProbePalette(path) != 0;
 
   const std::uint8_t initTcp[5] = {0x1B, 0x6F, 0x00, 0x1B, 0x40};
   const std::uint8_t init[5] = {0x1B, 0x40, 0x1B, 0x6F, 0x00};
@@ -52,10 +53,7 @@ int SendDotLogo(IPort& port, PortKind kind, const std::string& logoPathList, ICl
   for (int band = 0; band < height / 8; ++band, source += n) {
     std::fill(packet.begin(), packet.end(), 0);
     DotBandPrefix(band, width, packet.data());
-    std::uint8_t* data = packet.data() + kDotPacketPrefix;
-    for (std::size_t i = 0; i < n; ++i) {
-      data[i] = invert ? static_cast<std::uint8_t>(~source[i]) : source[i];
-    }
+    std::copy(source, source + n, packet.begin() + kDotPacketPrefix);
     const int sent = timed ? port.WriteTimed(packet.data(), packet.size())
                            : port.Write(packet.data(), packet.size());
     if (sent == 0) return 0;

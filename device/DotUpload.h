@@ -7,8 +7,10 @@
 //   1B 58 2A j  1B 2A 01 nL nH  d1 ... dW
 // j the band number, n = W = paddedWidth, nL = n mod 256, nH = n div 256,
 // and the band's column bytes. Packets go through WriteTimed on LPT and USB
-// and through Write on COM and TCP/IP. On COM a picture whose first colour
-// entry is white is sent with every data byte complemented.
+// and through Write on COM and TCP/IP. The dots are those of the preview:
+// a 1-bit picture's black pixels, or the black-and-white conversion of any
+// other picture (with the halftone mode and level of the upload); the
+// padding to multiples of 8 is blank.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -37,10 +39,13 @@ bool DotLogoFits(PortKind kind, int paddedWidth, int paddedHeight);
 void DotBandPrefix(int band, int width, std::uint8_t prefix[kDotPacketPrefix]);
 
 // Sends the first logo of `logoPathList` through `port` in the variant of
-// `kind`. Returns 1 when every band was sent, 0 otherwise. Refused with
-// nothing sent: a list without "|", a file that does not load or does not
-// fit the raster buffer, a picture that DotLogoFits refuses. A failed write
-// ends the stream at once.
-int SendDotLogo(IPort& port, PortKind kind, const std::string& logoPathList, IClock& clock);
+// `kind`, converting it with `halftone` (nonzero: error diffusion) and
+// `level` when it is not 1-bit. Returns 1 when every band was sent, 0
+// otherwise. Refused with nothing sent: a list without "|", a file that
+// does not load, does not fit the raster buffer or (converted) the working
+// images, a picture that DotLogoFits refuses. A failed write ends the
+// stream at once.
+int SendDotLogo(IPort& port, PortKind kind, const std::string& logoPathList,
+                std::int16_t halftone, std::int16_t level, IClock& clock);
 
 }  // namespace brindle

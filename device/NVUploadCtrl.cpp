@@ -53,7 +53,7 @@ int CNVUploadCtrl::EndJob(OpenedPort& opened, int result) {
 int CNVUploadCtrl::UploadStream(IPort& port, PortKind kind, int device,
                                 const std::string& logoPathList, std::int16_t halftone,
                                 std::int16_t level) {
-  if (!IsThermal(device)) return SendDotLogo(port, kind, logoPathList, clock_);
+  if (!IsThermal(device)) return SendDotLogo(port, kind, logoPathList, halftone, level, clock_);
   if (kind == PortKind::Usb) {
     if (!usbLogo_) usbLogo_ = std::make_unique<LogoBitmap>();
     return SendThermalLogos(port, kind, logoPathList, halftone, level, *usbLogo_, clock_);

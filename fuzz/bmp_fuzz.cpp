@@ -1,5 +1,5 @@
-// Fuzzes the BMP reader, both header probes and the packings that read the
-// loaded rows (the source average reads past a pixel's own bytes).
+// Fuzzes the BMP reader, both header probes, the conversion and the
+// packings that read the loaded rows.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -42,16 +42,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(image.pixels.empty());
   }
 
-  // Every packing, as the uploads would call them, in both polarities.
+  // Every packing, as the uploads would call them.
   if (logo->LoadBitmapData(data, size) == 1) {
     const std::uint16_t level = size > 0 ? data[size - 1] % 11 : 5;
     logo->PackDirect(paletteWhite);
     logo->LoadBitmapData(data, size);
-    logo->PackBands();
+    logo->PackBands(!paletteWhite);
     logo->LoadBitmapData(data, size);
-    logo->PackThreshold(paletteWhite, level);
+    logo->PackThreshold(level);
     logo->LoadBitmapData(data, size);
-    logo->PackThreshold(!paletteWhite, level);
+    if (logo->ConvertThreshold(level)) logo->PackConvertedBands();
     for (int x = 0; x < logo->paddedWidth && x < 512; ++x) {
       for (int r = 0; r < logo->paddedHeight && r < 650; ++r) logo->ToGrayAdjusted(x, r, level);
     }

@@ -48,18 +48,21 @@ int MaskShift(std::uint32_t mask) {
   return shift;
 }
 
-// Scales the channel of `value` under `mask` (contiguous; 0 gives 0) to 0..255.
-std::uint8_t Channel(std::uint32_t value, std::uint32_t mask) {
+// Scales the channel of `value` under `mask` (contiguous; 0 gives 0) of n
+// bits with value c to 0..255 as (c * 255 + (2^n - 1) div 2) div (2^n - 1).
+// With `topBits`, channels wider than 8 bits keep their top 8 bits instead
+// (how 32-bit pixels have always been read).
+std::uint8_t Channel(std::uint32_t value, std::uint32_t mask, bool topBits) {
   if (mask == 0) return 0;
   const int shift = MaskShift(mask);
-  const std::uint32_t max = mask >> shift;
-  const std::uint32_t v = (value & mask) >> shift;
-  if (max >= 255) {
+  const std::uint64_t max = mask >> shift;
+  const std::uint64_t v = (value & mask) >> shift;
+  if (topBits && max >= 255) {
     int bits = 0;
     while ((max >> bits) != 0) ++bits;
     return static_cast<std::uint8_t>(v >> (bits - 8));
   }
-  return static_cast<std::uint8_t>((v * 255u + max / 2) / max);
+  return static_cast<std::uint8_t>((v * 255 + max / 2) / max);
 }
 
 // Rewrites 32-bit BITFIELDS pixels with other than the usual masks into
@@ -71,9 +74,9 @@ void NormaliseBitfields32(BmpImage& img) {
   for (std::size_t at = 0; at + 4 <= img.pixels.size(); at += 4) {
     std::uint8_t* p = img.pixels.data() + at;
     const std::uint32_t v = Le32(p);
-    p[0] = Channel(v, img.blueMask);
-    p[1] = Channel(v, img.greenMask);
-    p[2] = Channel(v, img.redMask);
+    p[0] = Channel(v, img.blueMask, true);
+    p[1] = Channel(v, img.greenMask, true);
+    p[2] = Channel(v, img.redMask, true);
     p[3] = 0;
   }
   img.redMask = 0x00FF0000;
@@ -167,8 +170,8 @@ BmpColour PixelColour(const BmpImage& image, std::int32_t x, std::int32_t row) {
     }
     case 16: {
       const std::uint32_t v = bmp::Le16(p + 2 * static_cast<std::size_t>(x));
-      return BmpColour{Channel(v, image.blueMask), Channel(v, image.greenMask),
-                       Channel(v, image.redMask)};
+      return BmpColour{Channel(v, image.blueMask, false), Channel(v, image.greenMask, false),
+                       Channel(v, image.redMask, false)};
     }
     case 24:
       p += 3 * static_cast<std::size_t>(x);

@@ -73,7 +73,8 @@ BmpError ReadBmp(const std::uint8_t* data, std::size_t size, BmpImage& out);
 BmpError ReadBmpFile(const std::string& path, BmpImage& out);
 
 // The colour of the pixel in column x of stored row `row`; black outside the
-// picture. 16-bit channels are scaled to 0..255 (31 of 5 bits gives 255).
+// picture. A 16-bit channel of n bits with value c is scaled to 0..255 as
+// (c * 255 + (2^n - 1) div 2) div (2^n - 1) (31 of 5 bits gives 255).
 BmpColour PixelColour(const BmpImage& image, std::int32_t x, std::int32_t row);
 
 // A short English name of the error, for diagnostics and tests.

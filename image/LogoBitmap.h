@@ -55,21 +55,37 @@ class LogoBitmap {
 
   // Conversion steps. The gray steps ignore positions outside the picture;
   // ThresholdGray and DiffuseError do nothing for a picture beyond the
-  // working images (see FitsWorkImages).
+  // working images (see FitsWorkImages). A pixel's gray comes from its
+  // colour: at 1, 4 and 8 bits the colour-table entry it names (an entry
+  // whose blue, green and red are equal gives that value itself), at 16
+  // bits its channel masks scaled to 0..255.
   void ToGray(int x, int r);
   void ToGrayAdjusted(int x, int r, std::uint16_t level);
   void ThresholdGray(std::uint16_t level);
   void DiffuseError();
 
+  // The whole conversion into monoImage, the picture the preview shows:
+  // gray values brightened by the level and error diffusion (which also
+  // writes "TempTe.bmp"), or plain gray values cut at the level's
+  // threshold. False, converting nothing, without a picture or for one
+  // beyond the working images.
+  bool ConvertDiffused(std::uint16_t level);
+  bool ConvertThreshold(std::uint16_t level);
+
   // Packing. The column-order packings return paddedHeight / 8 (bytes per
   // column), or 0 when there is no picture or the picture is refused: the
   // converting ones need FitsWorkImages, the direct ones FitsRaster. A
-  // refused picture packs nothing. PackBands returns 1 when it packed and 0
-  // when it packed nothing, for the same reasons.
-  int PackDiffused(int paletteWhite, std::uint16_t level);
-  int PackThreshold(int paletteWhite, std::uint16_t level);
+  // refused picture packs nothing. PackDiffused and PackThreshold convert
+  // and pack monoImage; PackDirect packs a 1-bit picture's black pixels,
+  // `paletteWhite` telling which bit value is black. The band packings
+  // return 1 when they packed and 0 when they packed nothing, for the same
+  // reasons: PackBands packs a 1-bit picture directly, PackConvertedBands
+  // the monoImage of the last conversion.
+  int PackDiffused(std::uint16_t level);
+  int PackThreshold(std::uint16_t level);
   int PackDirect(int paletteWhite);
-  int PackBands();
+  int PackBands(int paletteWhite);
+  int PackConvertedBands();
 
   // The temporary monochrome files "Temp.bmp" (monoImage) and "TempTe.bmp"
   // (grayImage cut at 128) in the current directory: 255 without picture,
@@ -100,6 +116,7 @@ class LogoBitmap {
   void StoreGray(int x, int r, int offset);
   bool DotAt(int x, int y, int source) const;
   int PackColumns(int source);
+  int PackBandRows(int source);
   int WriteMonoFile(const char* name, bool fromGray);
 };
 

@@ -8,17 +8,23 @@
 namespace brindle {
 
 LogoConversion ConvertLogo(LogoBitmap& logo, const std::string& path, int halftoneMode,
-                           std::uint16_t level) {
+                           std::uint16_t level, RasterOrder order) {
   LogoConversion c;
   c.needsConversion = logo.ProbeHeader(path);
   c.loaded = logo.LoadBitmapFile(path);
   c.paletteWhite = logo.ProbePalette(path);
+  const bool bands = order == RasterOrder::Bands;
   if (c.needsConversion) {
     const bool diffuse = (halftoneMode & 0xFFFF) != 0;
-    c.columnBytes = diffuse ? logo.PackDiffused(c.paletteWhite, level)
-                            : logo.PackThreshold(c.paletteWhite, level);
+    if (bands) {
+      const bool fits = logo.FitsRaster() &&
+                        (diffuse ? logo.ConvertDiffused(level) : logo.ConvertThreshold(level));
+      c.columnBytes = fits ? logo.PackConvertedBands() : 0;
+    } else {
+      c.columnBytes = diffuse ? logo.PackDiffused(level) : logo.PackThreshold(level);
+    }
   } else {
-    c.columnBytes = logo.PackDirect(c.paletteWhite);
+    c.columnBytes = bands ? logo.PackBands(c.paletteWhite) : logo.PackDirect(c.paletteWhite);
   }
   return c;
 }

@@ -15,15 +15,21 @@ struct LogoConversion {
   int columnBytes = 0;      // result of the packing; 0 when nothing was packed
 };
 
+// How the dots are laid out: down each column ("Thermal") or along each
+// 8-dot band ("Dot").
+enum class RasterOrder { Columns, Bands };
+
 // ProbeHeader, LoadBitmapFile and ProbePalette of `path`, then one packing
-// into `logo.raster` from rasterLength 0: PackDiffused when the file needs
-// conversion and the low 16 bits of `halftoneMode` are nonzero, PackThreshold
-// when it needs conversion otherwise, PackDirect when it does not. After it
-// the raster to send is logo.raster[0 .. logo.rasterLength - 1], and the
-// image is logo.paddedWidth x logo.paddedHeight dots. A file that did not
-// load, or a picture too large to pack, leaves columnBytes and rasterLength 0.
+// into `logo.raster` from rasterLength 0. A file that needs conversion is
+// converted (error diffusion when the low 16 bits of `halftoneMode` are
+// nonzero, else the level threshold) and its monoImage packed, the picture
+// the preview shows; a 1-bit file is packed directly, its black pixels as
+// dots. After it the raster to send is logo.raster[0 .. rasterLength - 1],
+// and the image is logo.paddedWidth x logo.paddedHeight dots. A file that
+// did not load, or a picture too large to pack, leaves columnBytes and
+// rasterLength 0. In band order columnBytes is 1 when something was packed.
 LogoConversion ConvertLogo(LogoBitmap& logo, const std::string& path, int halftoneMode,
-                           std::uint16_t level);
+                           std::uint16_t level, RasterOrder order = RasterOrder::Columns);
 
 // Converts the file as a "Thermal" upload would, with its own LogoBitmap,
 // and names the picture to show: for a file that needs conversion "Temp.bmp"

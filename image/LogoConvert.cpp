@@ -33,26 +33,19 @@ bool LogoBitmap::InsidePicture(int x, int r) const {
          r < description.height && x < kImageStride && r < kImageRows;
 }
 
-// Gray value of one pixel with `offset` added to each channel first.
-// Depths 8 and 4 take the stored byte itself (for 4 bits both pixels of it).
+// Gray value of one pixel with `offset` added to each channel first. A
+// colour-table entry of equal blue, green and red is a gray already and
+// gives its value as it is (so the identity gray palette converts each
+// index to itself); every other colour is weighed.
 void LogoBitmap::StoreGray(int x, int r, int offset) {
   if (!InsidePicture(x, r)) return;
-  const std::uint8_t* p = description.pixels +
-                          static_cast<std::size_t>(r) * description.rowBytes +
-                          (static_cast<std::size_t>(x) * description.bitsPerPixel) / 8;
+  const BmpColour c = PixelColour(*picture, x, r);
+  const bool indexed = description.bitsPerPixel <= 8;
   int gray = 0;
-  switch (description.bitsPerPixel) {
-    case 8:
-    case 4:
-      gray = offset == 0 ? p[0] : Clamp255(p[0] + offset);
-      break;
-    case 24:
-    case 32:
-      gray = GrayOf(Clamp255(p[0] + offset), Clamp255(p[1] + offset), Clamp255(p[2] + offset));
-      break;
-    default:
-      gray = 0;
-      break;
+  if (indexed && c.blue == c.green && c.green == c.red) {
+    gray = offset == 0 ? c.blue : Clamp255(c.blue + offset);
+  } else {
+    gray = GrayOf(Clamp255(c.blue + offset), Clamp255(c.green + offset), Clamp255(c.red + offset));
   }
   grayImage[r][x] = static_cast<std::uint8_t>(gray);
 }

@@ -1,7 +1,7 @@
 // Packing of dots into device raster bytes: 8 vertically adjacent dots a
 // byte, the top dot in the most significant bit, a set bit a printed dot.
-#include <algorithm>
-
+// A converted picture is packed from monoImage, the black-and-white picture
+// the preview shows; a 1-bit picture packed directly gives its black pixels.
 #include "image/LogoBitmap.h"
 
 namespace brindle {
@@ -9,35 +9,24 @@ namespace {
 
 // Where the dot of a pixel inside the picture comes from.
 enum DotSource {
-  kMonoImage,     // monoImage value below 127 (black)
-  kSourceAverage, // the three stored bytes at the pixel sum below 384
-  kBitStored,     // the pixel's bit is 1
-  kBitInverted,   // the pixel's bit is 0
+  kMonoImage,    // monoImage value below 127 (black)
+  kBitStored,    // the pixel's bit is 1 (colour-table entry 0 white)
+  kBitInverted,  // the pixel's bit is 0 (entry 0 black, or any other colour)
 };
+
+int DirectSource(int paletteWhite) { return paletteWhite ? kBitStored : kBitInverted; }
 
 }  // namespace
 
 // Dot at device column x, device row y (y = 0 is the top row of the
 // picture, which is the last stored row). Padding is blank.
 bool LogoBitmap::DotAt(int x, int y, int source) const {
-  const int width = description.width;
-  const int height = description.height;
-  if (x >= width || y >= height) return false;
-  const int row = height - 1 - y;
+  if (x >= description.width || y >= description.height) return false;
+  const int row = description.height - 1 - y;
   if (source == kMonoImage) return monoImage[row][x] < 127;
-
-  const std::size_t dataBytes = static_cast<std::size_t>(description.rowBytes) * height;
-  const std::size_t at = static_cast<std::size_t>(row) * description.rowBytes +
-                         (static_cast<std::size_t>(x) * description.bitsPerPixel) / 8;
-  const std::uint8_t* px = description.pixels;
-  if (source == kSourceAverage) {
-    // Below 24 bits the rule reads the bytes after the pixel's own; past the
-    // end of the pixel data they count as 0.
-    int sum = 0;
-    for (std::size_t k = 0; k < 3; ++k) sum += at + k < dataBytes ? px[at + k] : 0;
-    return sum < 384;
-  }
-  const bool bit = ((px[at] >> (7 - x % 8)) & 1) != 0;
+  const std::uint8_t byte =
+      description.pixels[static_cast<std::size_t>(row) * description.rowBytes + x / 8];
+  const bool bit = ((byte >> (7 - x % 8)) & 1) != 0;
   return source == kBitStored ? bit : !bit;
 }
 
@@ -55,8 +44,21 @@ int LogoBitmap::PackColumns(int source) {
   return bands;
 }
 
-int LogoBitmap::PackDiffused(int paletteWhite, std::uint16_t level) {
-  if (!HasPicture() || !FitsWorkImages() || !FitsRaster()) return 0;
+int LogoBitmap::PackBandRows(int source) {
+  for (int b = 0; b < paddedHeight / 8; ++b) {
+    for (int x = 0; x < paddedWidth; ++x) {
+      std::uint8_t byte = 0;
+      for (int k = 0; k < 8; ++k) {
+        if (DotAt(x, 8 * b + k, source)) byte |= static_cast<std::uint8_t>(0x80 >> k);
+      }
+      raster[static_cast<std::size_t>(rasterLength++)] = byte;
+    }
+  }
+  return 1;
+}
+
+bool LogoBitmap::ConvertDiffused(std::uint16_t level) {
+  if (!HasPicture() || !FitsWorkImages()) return false;
   // Each gray value depends on its own pixel only, so the rows may be the
   // outer loop, which keeps the reads in memory order.
   const int offset = BrightnessOffset(level);
@@ -66,36 +68,41 @@ int LogoBitmap::PackDiffused(int paletteWhite, std::uint16_t level) {
   WriteAdjustedFile();
   for (auto& row : monoImage) row.fill(0);
   DiffuseError();
-  return PackColumns(paletteWhite ? kSourceAverage : kMonoImage);
+  return true;
 }
 
-int LogoBitmap::PackThreshold(int paletteWhite, std::uint16_t level) {
-  if (!HasPicture() || !FitsWorkImages() || !FitsRaster()) return 0;
+bool LogoBitmap::ConvertThreshold(std::uint16_t level) {
+  if (!HasPicture() || !FitsWorkImages()) return false;
   for (int r = 0; r < paddedHeight; ++r) {
     for (int x = 0; x < paddedWidth; ++x) StoreGray(x, r, 0);
   }
   ThresholdGray(level);
-  return PackColumns(paletteWhite ? kSourceAverage : kMonoImage);
+  return true;
+}
+
+int LogoBitmap::PackDiffused(std::uint16_t level) {
+  if (!FitsRaster() || !ConvertDiffused(level)) return 0;
+  return PackColumns(kMonoImage);
+}
+
+int LogoBitmap::PackThreshold(std::uint16_t level) {
+  if (!FitsRaster() || !ConvertThreshold(level)) return 0;
+  return PackColumns(kMonoImage);
 }
 
 int LogoBitmap::PackDirect(int paletteWhite) {
   if (!HasPicture() || !FitsRaster()) return 0;
-  return PackColumns(paletteWhite ? kBitStored : kBitInverted);
+  return PackColumns(DirectSource(paletteWhite));
 }
 
-int LogoBitmap::PackBands() {
+int LogoBitmap::PackBands(int paletteWhite) {
   if (!HasPicture() || !FitsRaster()) return 0;
-  const int bands = paddedHeight / 8;
-  for (int b = 0; b < bands; ++b) {
-    for (int x = 0; x < paddedWidth; ++x) {
-      std::uint8_t byte = 0;
-      for (int k = 0; k < 8; ++k) {
-        if (DotAt(x, 8 * b + k, kBitInverted)) byte |= static_cast<std::uint8_t>(0x80 >> k);
-      }
-      raster[static_cast<std::size_t>(rasterLength++)] = byte;
-    }
-  }
-  return 1;
+  return PackBandRows(DirectSource(paletteWhite));
+}
+
+int LogoBitmap::PackConvertedBands() {
+  if (!HasPicture() || !FitsWorkImages() || !FitsRaster()) return 0;
+  return PackBandRows(kMonoImage);
 }
 
 }  // namespace brindle

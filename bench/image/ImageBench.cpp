@@ -71,7 +71,7 @@ void BM_PackThreshold(benchmark::State& state) {
   if (logo->LoadBitmapData(file.data(), file.size()) != 1) state.SkipWithError("load failed");
   for (auto _ : state) {
     logo->rasterLength = 0;
-    benchmark::DoNotOptimize(logo->PackThreshold(0, 5));
+    benchmark::DoNotOptimize(logo->PackThreshold(5));
   }
 }
 BENCHMARK(BM_PackThreshold)->Unit(benchmark::kMillisecond);
@@ -83,7 +83,7 @@ void BM_PackDiffused(benchmark::State& state) {
   if (logo->LoadBitmapData(file.data(), file.size()) != 1) state.SkipWithError("load failed");
   for (auto _ : state) {
     logo->rasterLength = 0;
-    benchmark::DoNotOptimize(logo->PackDiffused(0, 5));
+    benchmark::DoNotOptimize(logo->PackDiffused(5));
   }
 }
 BENCHMARK(BM_PackDiffused)->Unit(benchmark::kMillisecond);

@@ -12,9 +12,8 @@ convert -size 256x64 xc:white -fill black -stroke black -strokewidth 3 \
   -gravity center -annotate +0+0 'CORNER SHOP' \
   -monochrome -type bilevel BMP3:mono-shop.bmp
 
-# 8-bit gray: a coffee cup with a gray-scale gradient behind it. The
-# converter reads an 8-bit pixel's palette index as its gray level, so the
-# file gets the identity gray palette (index i is gray i).
+# 8-bit gray: a coffee cup with a gray-scale gradient behind it, with the
+# identity gray palette (index i is gray i).
 convert -size 200x120 gradient:gray95-gray55 \
   -fill gray15 -draw 'roundrectangle 60,40 120,100 10,10' \
   -fill none -stroke gray15 -strokewidth 7 -draw 'ellipse 125,68 14,14 -90,90' \

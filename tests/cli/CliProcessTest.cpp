@@ -77,12 +77,14 @@ std::string GrayPixels(const std::string& path) {
 class CliProcess : public ::testing::Test {
  protected:
   test::TempDir dir;
-  // The picture the preview shows for a sample (its conversion).
-  Bytes Converted(const std::string& sample, const std::string& halftone) {
-    const auto r = RunProcess({kCli, "convert", kSamples + sample, "--halftone", halftone,
-                               "--output", dir.File(sample)});
+  // The picture the preview shows for a sample (its conversion), written
+  // to the sample's name in the test's folder.
+  Bytes Converted(const std::string& sample, const std::string& halftone,
+                  const std::string& from = kSamples) {
+    const auto r = RunProcess({kCli, "convert", from + sample, "--halftone", halftone,
+                               "--output", dir.File("preview-" + sample)});
     EXPECT_EQ(r.status, 0) << r.err;
-    return ReadFile(dir.File(sample));
+    return ReadFile(dir.File("preview-" + sample));
   }
 };
 
@@ -175,7 +177,15 @@ class CliWithPrinter : public CliProcess {
   std::string out() const { return dir.File("out"); }
 };
 
+// A colour logo on white paper, as a designer would send it, is stored as
+// the preview shows it in either halftone mode.
 TEST_F(CliWithPrinter, UploadPrintoutAndEraseOverTcp) {
+  ASSERT_EQ(RunProcess({"/usr/bin/convert", "-size", "120x48", "xc:white", "-fill", "#d8342c",
+                        "-draw", "circle 30,24 30,4", "-fill", "#f2a01e", "-draw",
+                        "rectangle 60,8 110,40", "-type", "TrueColor",
+                        "BMP3:" + dir.File("white.bmp")})
+                .status,
+            0);
   test::BackgroundProcess printer({kPrinter, "--port", "0", "--out", out()});
   const std::string listening = printer.ReadLine();
   ASSERT_EQ(listening.rfind("listening on 127.0.0.1:", 0), 0u) << listening;
@@ -186,14 +196,20 @@ TEST_F(CliWithPrinter, UploadPrintoutAndEraseOverTcp) {
     args.insert(args.begin() + 2, tcp.begin(), tcp.end());
     return RunProcess(args, {}, dir.str());
   };
-  EXPECT_EQ(with({kCli, "upload", "--halftone", "diffusion", "--level", "6",
-                  kSamples + "mono-shop.bmp", kSamples + "colour-fruit.bmp"})
-                .status,
-            0);
-  printer.ReadLine();
-  EXPECT_TRUE(dir.Exists("out/nv-1.png"));
-  EXPECT_TRUE(dir.Exists("out/nv-2.png"));
-  EXPECT_FALSE(dir.Exists("out/nv-3.png"));
+  std::vector<std::string> stored;
+  for (const std::string halftone : {"none", "diffusion"}) {
+    EXPECT_EQ(with({kCli, "upload", "--halftone", halftone, kSamples + "mono-shop.bmp",
+                    dir.File("white.bmp")})
+                  .status,
+              0);
+    printer.ReadLine();
+    EXPECT_FALSE(dir.Exists("out/nv-3.png"));
+    Converted("white.bmp", halftone, dir.str() + "/");
+    stored.push_back(GrayPixels(out() + "/nv-2.png"));
+    EXPECT_EQ(stored.back().size(), 120u * 48u);
+    EXPECT_TRUE(stored.back() == GrayPixels(dir.File("preview-white.bmp"))) << halftone;
+  }
+  EXPECT_NE(stored[0], stored[1]);
   EXPECT_EQ(with({kCli, "printout", "--select", "2", "--size", "3"}).status, 0);
   printer.ReadLine();
   EXPECT_TRUE(dir.Exists("out/page-1.png"));
@@ -221,7 +237,7 @@ TEST_F(CliWithPrinter, SerialJobsThroughTheDeviceDirectory) {
     Converted("gray-cafe.bmp", "diffusion");
     const std::string stored = GrayPixels(out() + "/nv-1.png");
     EXPECT_EQ(stored.size(), 200u * 120u);
-    EXPECT_TRUE(stored == GrayPixels(dir.File("gray-cafe.bmp")));
+    EXPECT_TRUE(stored == GrayPixels(dir.File("preview-gray-cafe.bmp")));
   }
   {
     // A printer that never answers the device check, which a printout

@@ -84,6 +84,7 @@ TEST(CliRun, UploadHandsOverWhatTheUploadButtonWould) {
   EXPECT_EQ(serial.out.str(),
             "Upload finished, and Writing of bit image completed. Logo becomes available after "
             "the reset of a device.\n");
+  EXPECT_EQ(serial.err.str(), "A Dot printer stores one logo: only /l/mono.bmp is stored.\n");
 
   CliCall tcp({"upload", "--port", "TCP/IP", "--ip", "127.0.0.1", "--tcp-port", "9101",
            "/l/gray.bmp"});

@@ -1,9 +1,8 @@
 // The "Dot" logo upload: the band packets of each port variant, width and
-// band numbering, the serial variant's palette correction, refusals and
-// failed writes.
+// band numbering, the dots of either palette, refusals and failed writes.
 #include <gtest/gtest.h>
 
-#include "BmpFiles.h"
+#include "StreamLogs.h"
 #include "device/DotUpload.h"
 #include "port/RecordingPort.h"
 #include "support/TempDir.h"
@@ -19,33 +18,10 @@ struct DotRun {
   Log log;
   LogPort port{log};
   LogClock clock{log};
-  int Send(PortKind kind, const std::string& list) { return SendDotLogo(port, kind, list, clock); }
-};
-
-// The whole log of a Dot upload: the first write, its wait, one packet per
-// band (timed writes over LPT and USB).
-Log DotLog(PortKind kind, const std::vector<Bytes>& packets) {
-  const bool timed = kind == PortKind::Lpt || kind == PortKind::Usb;
-  Log log = kind == PortKind::Tcp ? Log{W({0x1B, 0x6F, 0x00, 0x1B, 0x40}), Wait(50)}
-                                  : Log{W({0x1B, 0x40, 0x1B, 0x6F, 0x00}), Wait(timed ? 50 : 100)};
-  for (const Bytes& p : packets) log.push_back(timed ? WT(p) : W(p));
-  return log;
-}
-
-// One packet per band, stating the width as nL nH.
-std::vector<Bytes> Packets(std::uint8_t nL, std::uint8_t nH, const std::vector<Bytes>& bands) {
-  std::vector<Bytes> packets;
-  for (std::size_t b = 0; b < bands.size(); ++b) {
-    packets.push_back({0x1B, 0x58, 0x2A, static_cast<std::uint8_t>(b), 0x1B, 0x2A, 0x01, nL, nH});
-    packets.back().insert(packets.back().end(), bands[b].begin(), bands[b].end());
+  int Send(PortKind kind, const std::string& list) {
+    return SendDotLogo(port, kind, list, 0, 5, clock);
   }
-  return packets;
-}
-std::vector<Bytes> Bands(int width, int height, const Picture& black) {
-  std::vector<Bytes> bands;
-  for (int b = 0; b < Padded(height) / 8; ++b) bands.push_back(BandBytes(width, height, black, b));
-  return bands;
-}
+};
 
 class DotVariants : public ::testing::TestWithParam<PortKind> {};
 
@@ -81,26 +57,21 @@ TEST_P(DotVariants, StopsAtTheFailedWrite) {
   }
 }
 
-// Over COM a file whose first colour entry is white goes out with every
-// data byte complemented (padding included); the other ports send the band
-// packing as it is (which takes entry 0 as black, so a white entry 0 comes
-// out inverted with blank padding). A black first entry is never changed.
-TEST_P(DotVariants, CorrectsAWhitePaletteOnlyOverCom) {
+// The dots are the picture's black pixels whatever its colour table: a
+// file whose first entry is white sends the same bands as one whose first
+// entry is black, with the padding blank, on every port.
+TEST_P(DotVariants, SendsTheBlackPixelsWhateverThePalette) {
   TempDir dir;
-  dir.Write("white0.bmp", Bmp1(12, 8, true, Stripes));
-  dir.Write("black0.bmp", Bmp1(12, 8, false, Stripes));
-  const Bytes proper = BandBytes(12, 8, Stripes, 0);
-  ASSERT_EQ(proper[12], 0x00);  // padding columns 12 to 15 carry no dots
-  Bytes packed(proper.size());
-  for (std::size_t x = 0; x < proper.size(); ++x) {
-    const auto plain = static_cast<std::uint8_t>(x < 12 ? ~proper[x] : 0x00);
-    packed[x] = GetParam() == PortKind::Com ? static_cast<std::uint8_t>(~plain) : plain;
+  dir.Write("white0.bmp", Bmp1(10, 8, true, Stripes));
+  dir.Write("black0.bmp", Bmp1(10, 8, false, Stripes));
+  const Bytes band = BandBytes(10, 8, Stripes, 0);
+  ASSERT_EQ(band, (Bytes{0xFF, 0x80, 0x80, 0xFF, 0x80, 0x80, 0xFF, 0x80, 0x80, 0xFF, 0, 0, 0, 0,
+                         0, 0}));
+  for (const char* file : {"white0.bmp", "black0.bmp"}) {
+    DotRun run;
+    ASSERT_EQ(run.Send(GetParam(), dir.File(file) + "|"), 1);
+    EXPECT_TRUE(SameLog(run.log, DotLog(GetParam(), Packets(0x10, 0x00, {band})))) << file;
   }
-  DotRun white, black;
-  ASSERT_EQ(white.Send(GetParam(), dir.File("white0.bmp") + "|"), 1);
-  EXPECT_TRUE(SameLog(white.log, DotLog(GetParam(), Packets(0x10, 0x00, {packed}))));
-  ASSERT_EQ(black.Send(GetParam(), dir.File("black0.bmp") + "|"), 1);
-  EXPECT_TRUE(SameLog(black.log, DotLog(GetParam(), Packets(0x10, 0x00, {proper}))));
 }
 
 // Refused before anything is sent: no "|", a file that does not load, a

@@ -90,7 +90,7 @@ TEST(LogoPathList, StreamsSendAllOrNothingForRandomLists) {
     } else {
       EXPECT_TRUE(thermal.empty());
     }
-    const int dotSent = SendDotLogo(dotPort, PortKind::Tcp, list, dotClock);
+    const int dotSent = SendDotLogo(dotPort, PortKind::Tcp, list, 0, 5, dotClock);
     EXPECT_EQ(dotSent, count > 0 && firstGood ? 1 : 0);
     EXPECT_EQ(dot.empty(), dotSent == 0);
   }

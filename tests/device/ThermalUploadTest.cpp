@@ -6,9 +6,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "BmpFiles.h"
+#include "StreamLogs.h"
 #include "device/ThermalUpload.h"
-#include "image/LogoConversion.h"
 #include "port/RecordingPort.h"
 #include "support/TempDir.h"
 
@@ -16,7 +15,6 @@ namespace brindle {
 namespace {
 
 using namespace test;
-using Image = std::pair<Bytes, Bytes>;  // header, raster
 
 struct ThermalRun {
   Log log;
@@ -28,21 +26,6 @@ struct ThermalRun {
     return SendThermalLogos(port, kind, list, halftone, level, *logo, clock);
   }
 };
-
-// The log of a whole upload in the variant `kind`: USB sends ESC @ and
-// FS q in one write and each raster in one chunked write after 50 ms; the
-// others wait 100 ms after ESC @ and send the raster one byte per write.
-Log ThermalLog(PortKind kind, const std::vector<Image>& images, int count = -1) {
-  const auto n = static_cast<std::uint8_t>(count < 0 ? images.size() : count);
-  Log log = kind == PortKind::Usb ? Log{W({0x1B, 0x40, 0x1C, 0x71, n})}
-                                  : Log{W({0x1B, 0x40}), Wait(100), W({0x1C, 0x71, n})};
-  for (const auto& [header, raster] : images) {
-    log.push_back(W(header));
-    if (kind == PortKind::Usb) log = log + Log{Wait(50), WC(raster)};
-    else AddByteWrites(log, raster);
-  }
-  return log;
-}
 
 const Image kSmall = {{0x02, 0x00, 0x01, 0x00}, ColumnRaster(16, 8, Stripes)};
 
@@ -174,29 +157,6 @@ TEST(ThermalUpload, RefusesWhatCannotBeSentWhole) {
   for (const char* ok : {"max1.bmp", "max24.bmp"}) {
     ThermalRun run;
     EXPECT_EQ(run.Send(PortKind::Usb, dir.File(ok) + "|"), 1) << ok;
-  }
-}
-
-// The halftone flag picks error diffusion (nonzero) or the threshold, and
-// the level goes to the conversion unchanged: each choice sends the
-// conversion's own raster, and the four rasters differ.
-TEST(ThermalUpload, PassesHalftoneChoiceToTheConversion) {
-  TempDir dir;
-  std::string picture = BmpHeaders(64, 16, 24, 0, 64 * 3 * 16);
-  for (int i = 0; i < 16 * 64; ++i) picture.append(3, static_cast<char>(i == 0 ? 0 : 4 * (i % 64)));
-  dir.Write("gray.bmp", picture);
-  const std::string path = dir.File("gray.bmp");
-  std::vector<Bytes> sent;
-  for (auto [halftone, level] : {std::pair{0, 5}, {1, 5}, {0, 0}, {1, 10}}) {
-    ThermalRun run;
-    ASSERT_EQ(run.Send(PortKind::Com, path + "|", std::int16_t(halftone), std::int16_t(level)), 1);
-    Bytes raster;
-    for (std::size_t i = 4; i < run.log.size(); ++i) raster.push_back(run.log[i].bytes.at(0));
-    auto logo = std::make_unique<LogoBitmap>();
-    ConvertLogo(*logo, path, halftone, static_cast<std::uint16_t>(level));
-    EXPECT_EQ(raster, Bytes(logo->raster.begin(), logo->raster.begin() + logo->rasterLength));
-    for (const Bytes& other : sent) EXPECT_NE(raster, other) << halftone << " " << level;
-    sent.push_back(raster);
   }
 }
 

@@ -74,11 +74,21 @@ inline BmpFields Blank1(int width, int height, std::uint32_t entry0, std::uint32
           .pixels = Rows(Bytes((width + 7) / 8, 0), height)};
 }
 
-// An 8-bit picture whose rows all hold the indices `values`; the colour
-// table is all black, so the indices themselves are the gray values.
+// The identity gray colour table: entry i is the gray (i, i, i).
+inline std::vector<std::uint32_t> GrayPalette(int entries) {
+  std::vector<std::uint32_t> palette;
+  for (int i = 0; i < entries; ++i) {
+    const int v = i * 255 / (entries - 1);
+    palette.push_back(static_cast<std::uint32_t>(v * 0x010101));
+  }
+  return palette;
+}
+
+// An 8-bit picture whose rows all hold the indices `values`; with the
+// identity gray colour table the indices themselves are the gray values.
 inline BmpFields Indexed8(const Bytes& values, int height = 1) {
   return {.width = static_cast<int>(values.size()), .height = height, .bitsPerPixel = 8,
-          .palette = std::vector<std::uint32_t>(256, 0), .pixels = Rows(values, height)};
+          .palette = GrayPalette(256), .pixels = Rows(values, height)};
 }
 
 inline std::unique_ptr<LogoBitmap> LoadLogo(const BmpFields& fields) {

@@ -33,17 +33,23 @@ BmpFields TrueColour(std::uint16_t bits, const std::vector<std::array<std::uint8
 // Gray values by ToGray (level kPlain) or ToGrayAdjusted at a level, for
 // every pixel of a one-row picture. 24 and 32 bits weigh G, R, B in that
 // order: (31, 31, 255) weighs to 97.976, (0, 224, 0) to 131.488; channels
-// that pass 255 or 0 stop there. 8 bits take the index, whatever colour it
-// names; 4 bits the whole byte holding the pixel, for both of its pixels;
-// 16 and 1 bits give 0, even for white pixels.
-TEST(Gray, PixelsWeighTheirChannelsWithTheBrightnessClamped) {
+// that pass 255 or 0 stop there. 1, 4 and 8 bits take the colour-table
+// entry: a gray entry gives its value, a colour is weighed (red 76, yellow
+// 225); 4 bits hold two pixels a byte, high half first. 16 bits scale each
+// channel of n bits as (c * 255 + (2^n - 1) div 2) div (2^n - 1): red 16 of
+// 5 bits is 132, green 32 of 6 bits 130.
+TEST(Gray, PixelsWeighTheirColoursWithTheBrightnessClamped) {
   constexpr int kPlain = -1;
   const std::vector<std::array<std::uint8_t, 3>> edges = {{128, 128, 128}, {129, 129, 129}, {255, 255, 255},
                                                           {254, 254, 254}, {0, 0, 255},     {0, 255, 0},
                                                           {255, 0, 0}};
-  const BmpFields s4{.width = 2, .bitsPerPixel = 4, .palette = std::vector<std::uint32_t>(16, 0),
+  const BmpFields colours{.width = 3, .bitsPerPixel = 8, .palette = {0xFF0000, 0xFFFF00, 0x808080},
+                          .pixels = {0, 1, 2, 0}};
+  const BmpFields s4{.width = 2, .bitsPerPixel = 4, .palette = test::GrayPalette(16),
                      .pixels = {0x3C, 0, 0, 0}};
-  const BmpFields s16{.width = 2, .bitsPerPixel = 16, .pixels = {0xFF, 0x7F, 0xFF, 0x7F}};
+  const BmpFields s555{.width = 2, .bitsPerPixel = 16, .pixels = {0xFF, 0x7F, 0x00, 0x40}};
+  const BmpFields s565{.width = 1, .bitsPerPixel = 16, .compression = 3,
+                       .masks = {0xF800, 0x07E0, 0x001F}, .pixels = {0x00, 0x04, 0, 0}};
   const struct {
     BmpFields fields;
     int level;
@@ -57,11 +63,15 @@ TEST(Gray, PixelsWeighTheirChannelsWithTheBrightnessClamped) {
       {Indexed8({200, 7}), kPlain, {200, 7}},
       {Indexed8({250, 100}), 0, {255, 131}},
       {Indexed8({10}), 10, {0}},
-      {s4, kPlain, {0x3C, 0x3C}},
-      {s4, 5, {0x3C, 0x3C}},
-      {s16, kPlain, {0, 0}},
-      {s16, 0, {0, 0}},
-      {test::Blank1(2, 1, 0xFFFFFF, 0), kPlain, {0, 0}},
+      {colours, kPlain, {76, 225, 128}},
+      {colours, 0, {97, 229, 159}},
+      {s4, kPlain, {51, 204}},
+      {s4, 0, {82, 235}},
+      {s555, kPlain, {255, 39}},
+      {s555, 0, {255, 70}},
+      {s565, kPlain, {76}},
+      {s565, 0, {107}},
+      {test::Blank1(2, 1, 0xFFFFFF, 0), kPlain, {255, 255}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.fields.bitsPerPixel << " bits, level " << c.level);

@@ -52,29 +52,28 @@ TEST(Pack, TenByThreeAndTenByNineInColumnAndBandOrder) {
     auto logo = LoadLogo(Mono(10, c.height, c.black));
     auto banded = LoadLogo(Mono(10, c.height, c.black));
     EXPECT_EQ(logo->PackDirect(0), c.columnBytes);
-    EXPECT_EQ(banded->PackBands(), 1);
+    EXPECT_EQ(banded->PackBands(0), 1);
     EXPECT_EQ(std::tuple(logo->paddedWidth, logo->paddedHeight, Packed(*logo), Packed(*banded)),
               std::tuple(16, 8 * c.columnBytes, columns, bands));
   }
 }
 
 // With colour-table entry 0 white the same picture stores inverted bits;
-// PackDirect reads them as stored and gives the same dots. PackBands always
-// takes bit 0 as a dot: that file comes out inverted inside the picture,
-// padding stays blank.
-TEST(Pack, DirectPackingFollowsThePaletteAndBandPackingDoesNot) {
+// both packings read them by the palette and give the same dots, with the
+// padding blank.
+TEST(Pack, DirectPackingsGiveTheBlackPixelsWhateverThePalette) {
   const auto dots = std::vector<std::pair<int, int>>{{0, 0}, {9, 0}, {3, 2}};
-  auto black = LoadLogo(Mono(10, 3, dots, false));
-  auto white = LoadLogo(Mono(10, 3, dots, true));
-  black->PackDirect(0);
-  white->PackDirect(1);
-  EXPECT_EQ(Packed(*black), Packed(*white));
-  EXPECT_EQ(Packed(*black)[3], 0x20);
-  auto banded = LoadLogo(Mono(10, 3, dots, true));
-  banded->PackBands();
-  EXPECT_EQ(Packed(*banded)[0], 0x60);   // column 0: the top pixel is black
-  EXPECT_EQ(Packed(*banded)[1], 0xE0);   // column 1: three white pixels as dots
-  EXPECT_EQ(Packed(*banded)[10], 0x00);  // padding column
+  for (auto pack : {&LogoBitmap::PackDirect, &LogoBitmap::PackBands}) {
+    auto black = LoadLogo(Mono(10, 3, dots, false));
+    auto white = LoadLogo(Mono(10, 3, dots, true));
+    ((*black).*pack)(0);
+    ((*white).*pack)(1);
+    Bytes expected(16, 0);  // 16 columns of one band, the same in both orders
+    expected[0] = expected[9] = 0x80;
+    expected[3] = 0x20;
+    EXPECT_EQ(Packed(*black), expected);
+    EXPECT_EQ(Packed(*white), expected);
+  }
 }
 
 TEST(Pack, TwoHundredOneByOneHundredPadsWithBlankColumnsAndRows) {
@@ -107,30 +106,25 @@ TEST(Pack, PackingAppendsProbesResetTheLengthAndFailedLoadsForget) {
 
 class PackFiles : public test::TempDirTest {};
 
-// With paletteWhite 1 a converted picture packs from its own bytes: the sum
-// of B, G, R below 384 is a dot, at every level and in both modes. Below 24
-// bits the rule reads the bytes after the pixel; bytes past the end of the
-// pixel data count as 0 (column 3 reads 255, then two missing bytes).
-TEST_F(PackFiles, SourceAverageReadsThePicturesOwnBytes) {
-  BmpFields s{.width = 2, .pixels = {128, 128, 127, 128, 128, 128, 0, 0}};
-  for (std::uint16_t level = 0; level <= 10; ++level) {
-    auto a = LoadLogo(s);
-    auto b = LoadLogo(s);
-    EXPECT_EQ(a->PackThreshold(1, level), 1);
-    EXPECT_EQ(b->PackDiffused(1, level), 1);
-    EXPECT_EQ(Packed(*a), (Bytes{0x80, 0, 0, 0, 0, 0, 0, 0})) << level;
-    EXPECT_EQ(Packed(*b), (Bytes{0x80, 0, 0, 0, 0, 0, 0, 0})) << level;
-  }
-  auto logo = LoadLogo(test::Indexed8({0, 0, 255, 255}));
-  EXPECT_EQ(logo->PackThreshold(1, 5), 1);
-  EXPECT_EQ(Packed(*logo), (Bytes{0x80, 0, 0, 0x80, 0, 0, 0, 0}));
+// A converted picture packs the black-and-white picture of its conversion,
+// whatever its first pixel: a row of white and gray 120 is black at level 5
+// (threshold 128) and white at level 0 (threshold 103).
+TEST_F(PackFiles, ConvertedPicturesPackTheirConversionAtTheLevel) {
+  BmpFields s = test::Solid24(8, 1, 120, 120, 120);
+  s.pixels[0] = s.pixels[1] = s.pixels[2] = 255;  // bottom-left white
+  auto level5 = LoadLogo(s);
+  auto level0 = LoadLogo(s);
+  EXPECT_EQ(level5->PackThreshold(5), 1);
+  EXPECT_EQ(level0->PackThreshold(0), 1);
+  EXPECT_EQ(Packed(*level5), (Bytes{0, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80}));
+  EXPECT_EQ(Packed(*level0), Bytes(8, 0));
 }
 
 // "Error Diffusion" on a row of eight gray-100 pixels, padded with black
 // rows: black, black, white, black, black, black, white, black.
 TEST_F(PackFiles, DiffusedEightByOneRowGivesTheWorkedPattern) {
   auto logo = LoadLogo(test::Solid24(8, 1, 100, 100, 100));
-  EXPECT_EQ(logo->PackDiffused(0, 5), 1);
+  EXPECT_EQ(logo->PackDiffused(5), 1);
   EXPECT_EQ(std::vector<int>(logo->monoImage[0].begin(), logo->monoImage[0].begin() + 8),
             (std::vector<int>{0, 0, 255, 0, 0, 0, 255, 0}));
   EXPECT_EQ(Packed(*logo), (Bytes{0x80, 0x80, 0, 0x80, 0x80, 0x80, 0, 0x80}));
@@ -143,10 +137,10 @@ TEST_F(PackFiles, PicturesBeyondTheBuffersPackNothing) {
                             std::tuple{8, 649, false}}) {
     SCOPED_TRACE(w * 1000 + h);
     auto logo = LoadLogo(test::Solid24(w, h, 0, 0, 0));
-    EXPECT_EQ(logo->PackThreshold(0, 5), fits ? logo->paddedHeight / 8 : 0);
+    EXPECT_EQ(logo->PackThreshold(5), fits ? logo->paddedHeight / 8 : 0);
     EXPECT_EQ(logo->rasterLength, fits ? w * ((h + 7) / 8) : 0);
     auto diffused = LoadLogo(test::Solid24(w, h, 0, 0, 0));
-    EXPECT_EQ(diffused->PackDiffused(0, 5), fits ? diffused->paddedHeight / 8 : 0);
+    EXPECT_EQ(diffused->PackDiffused(5), fits ? diffused->paddedHeight / 8 : 0);
     EXPECT_EQ(diffused->WritePreviewFile(), fits ? 1 : 0);
   }
   // Direct packing needs only the raster: 576 dots wide is fine.
@@ -157,21 +151,21 @@ TEST_F(PackFiles, PicturesBeyondTheBuffersPackNothing) {
   auto huge = LoadLogo(test::Blank1(4096, 400, 0, 0xFFFFFF));
   EXPECT_EQ(huge->description.width, 4096);
   EXPECT_EQ(huge->PackDirect(0), 0);
-  EXPECT_EQ(huge->PackBands(), 0);
+  EXPECT_EQ(huge->PackBands(0), 0);
   EXPECT_EQ(huge->rasterLength, 0);
   auto exact = LoadLogo(test::Blank1(4096, 384, 0, 0xFFFFFF));
   EXPECT_EQ(exact->PackDirect(0), 48);
   EXPECT_EQ(exact->rasterLength, 196608);
   // Appending a second picture's bytes would overrun the raster.
-  EXPECT_EQ(exact->PackBands(), 0);
+  EXPECT_EQ(exact->PackBands(0), 0);
   EXPECT_EQ(exact->rasterLength, 196608);
 }
 
 TEST_F(PackFiles, WithoutPictureNothingIsPackedOrWritten) {
   LogoBitmap logo;
   EXPECT_EQ(logo.LoadBitmapFile(Path("missing.bmp")), 0);
-  for (int packed : {logo.PackDirect(0), logo.PackThreshold(1, 5), logo.PackDiffused(0, 5), logo.PackBands(),
-                     logo.rasterLength}) {
+  for (int packed : {logo.PackDirect(0), logo.PackThreshold(5), logo.PackDiffused(5), logo.PackBands(0),
+                     logo.PackConvertedBands(), logo.rasterLength}) {
     EXPECT_EQ(packed, 0);
   }
   EXPECT_EQ(logo.WritePreviewFile(), 255);

@@ -21,7 +21,7 @@ TEST_F(TempFile, PreviewFileHasTheExactLayout) {
   test::BmpFields s = test::Solid24(10, 2, 255, 255, 255);
   s.pixels[32] = s.pixels[33] = s.pixels[34] = 0;  // stored row 1, column 0
   auto logo = LoadLogo(s);
-  ASSERT_EQ(logo->PackThreshold(0, 5), 1);
+  ASSERT_EQ(logo->PackThreshold(5), 1);
   ASSERT_EQ(logo->WritePreviewFile(), 1);
   const Bytes expected = {
       0x42, 0x4D, 0x46, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  // BM, size 70
@@ -42,7 +42,7 @@ TEST_F(TempFile, PreviewFileHasTheExactLayout) {
 // the indices gain 31: 97 becomes 128 (white), 96 becomes 127 (black).
 TEST_F(TempFile, AdjustedFileCutsTheAdjustedGrayAt128) {
   auto logo = LoadLogo(test::Indexed8({127, 128, 0, 255, 97, 96, 200, 10, 50}));
-  ASSERT_EQ(logo->PackDiffused(0, 0), 1);
+  ASSERT_EQ(logo->PackDiffused(0), 1);
   const Bytes file = Read("TempTe.bmp");
   ASSERT_EQ(file.size(), 66u);
   EXPECT_EQ(Bytes(file.begin(), file.begin() + 6), (Bytes{0x42, 0x4D, 0x42, 0x00, 0x00, 0x00}));
@@ -56,7 +56,7 @@ TEST_F(TempFile, RowsArePaddedToFourBytes) {
   for (auto [width, rowLength] : {std::pair{32, 4}, std::pair{33, 8}, std::pair{1, 4}, std::pair{65, 12}}) {
     SCOPED_TRACE(width);
     auto logo = LoadLogo(test::Solid24(width, 3, 0, 0, 0));
-    ASSERT_EQ(logo->PackThreshold(0, 5), 1);
+    ASSERT_EQ(logo->PackThreshold(5), 1);
     ASSERT_EQ(logo->WritePreviewFile(), 1);
     const Bytes file = Read("Temp.bmp");
     ASSERT_EQ(file.size(), 62u + rowLength * 3);
@@ -83,7 +83,7 @@ TEST_F(TempFile, PathsHaveNoLengthLimit) {
   std::filesystem::current_path(deep);
   EXPECT_EQ(TempFilePath(kPreviewFileName), deep.string() + "/Temp.bmp");
   auto logo = LoadLogo(test::Solid24(8, 8, 0, 0, 0));
-  ASSERT_EQ(logo->PackDiffused(0, 5), 1);
+  ASSERT_EQ(logo->PackDiffused(5), 1);
   EXPECT_EQ(logo->WritePreviewFile(), 1);
   EXPECT_TRUE(std::filesystem::exists(deep / "Temp.bmp"));
   EXPECT_TRUE(std::filesystem::exists(deep / "TempTe.bmp"));

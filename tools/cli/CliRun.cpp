@@ -46,6 +46,9 @@ int Upload(const Options& o, IUploadCtrl& ctrl, Environment& env) {
       return kExitRejected;
     }
   }
+  if (o.device != 0 && o.files.size() > 1) {
+    env.err << "A Dot printer stores one logo: only " << o.files[0] << " is stored.\n";
+  }
   const std::string list = JoinLogoPaths(o.files);
   const auto mode = static_cast<std::int16_t>(o.halftone);
   const auto level = static_cast<std::int16_t>(o.level);
