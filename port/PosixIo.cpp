@@ -128,4 +128,21 @@ std::size_t ReadBounded(int fd, std::uint8_t* buffer, std::size_t size, ReadBoun
   return count;
 }
 
+bool WaitUntilDrained(const std::function<long()>& queued, int stallLimitMs, IClock& clock,
+                      int* err) {
+  long last = queued();
+  std::int64_t lastProgress = clock.NowMs();
+  while (last > 0) {
+    clock.Sleep(kPollSliceMs);
+    const long now = queued();
+    if (now < last) lastProgress = clock.NowMs();
+    last = now;
+    if (last > 0 && clock.NowMs() - lastProgress >= stallLimitMs) {
+      *err = ETIMEDOUT;
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace brindle::posixio

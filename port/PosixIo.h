@@ -5,6 +5,7 @@
 // than the deadline they are handed (plus one poll slice).
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "core/Clock.h"
@@ -56,5 +57,14 @@ struct ReadBounds {
 // (the bytes already stored are still returned).
 std::size_t ReadBounded(int fd, std::uint8_t* buffer, std::size_t size, ReadBounds bounds,
                         bool dropZeroBytes, IClock& clock, int* err);
+
+// Waits until the device has taken everything written to it: `queued`
+// gives the bytes still waiting in the output queue (-1 when the device
+// cannot tell). Returns true once the count is 0, or at once when the
+// device cannot tell; false with *err = ETIMEDOUT when the count has not
+// fallen for `stallLimitMs` (a printer that stopped taking data). It looks
+// again every kPollSliceMs.
+bool WaitUntilDrained(const std::function<long()>& queued, int stallLimitMs, IClock& clock,
+                      int* err);
 
 }  // namespace brindle::posixio

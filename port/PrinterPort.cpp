@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 
 #include "port/PosixIo.h"
 
@@ -41,11 +42,15 @@ int PrinterPort::OpenParallelPort(const std::string& portName) {
 }
 
 int PrinterPort::FindUsbPrinter(std::string& path) {
-  std::fputs("_SetupDiGetClassDevs start\n", stderr);
-  std::fputs("_SetupDiGetClassDevs end\n", stderr);
+  // The search's two trace lines, for someone finding out why no printer
+  // is found; nobody else wants them on the terminal.
+  const char* debug = std::getenv("BRINDLE_DEBUG");
+  const bool trace = debug != nullptr && debug[0] != '\0';
+  if (trace) std::fputs("_SetupDiGetClassDevs start\n", stderr);
+  if (trace) std::fputs("_SetupDiGetClassDevs end\n", stderr);
   // The reason kept is that of the most telling candidate: a busy or
   // forbidden device says more than the absent numbers around it.
-  int err = ENOENT;
+  PortError why{ENOENT, devices_.Root() + "/usb/lp*"};
   for (int i = 0; i < kUsbPrinterCount; ++i) {
     std::string candidate = devices_.UsbPrinterPath(i);
     int openErr = 0;
@@ -53,9 +58,9 @@ int PrinterPort::FindUsbPrinter(std::string& path) {
       path = candidate;
       return 1;
     }
-    if (openErr != ENOENT) err = openErr;
+    if (openErr != ENOENT) why = {openErr, candidate};
   }
-  error_ = {err, devices_.Root() + "/usb/lp*"};
+  error_ = why;
   return 0;
 }
 
@@ -152,6 +157,18 @@ int PrinterPort::ReadPort(std::uint8_t* buffer, std::size_t size) {
     ::tcflush(fd_.Get(), TCIOFLUSH);
   }
   return static_cast<int>(n);
+}
+
+int PrinterPort::Finish() {
+  if (!fd_) return Fail(EBADF, 0);
+  const int fd = fd_.Get();
+  const auto queued = [fd] {
+    int n = 0;
+    return ::ioctl(fd, TIOCOUTQ, &n) == 0 ? static_cast<long>(n) : -1L;
+  };
+  int err = 0;
+  return posixio::WaitUntilDrained(queued, kPrinterDrainStallLimitMs, clock_, &err) ? 1
+                                                                                       : Fail(err, 0);
 }
 
 int PrinterPort::Write(const std::uint8_t* data, std::size_t length) {

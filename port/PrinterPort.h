@@ -27,6 +27,7 @@ inline constexpr int kPrinterWriteLimitMs = 100000;  // a whole WritePort
 inline constexpr int kUsbPrinterCount = 16;          // usb/lp0 ... usb/lp15
 inline constexpr int kPrinterReadIntervalMs = 10;
 inline constexpr int kPrinterReadTotalMs = 100;
+inline constexpr int kPrinterDrainStallLimitMs = 10000;  // Finish without progress
 
 class PrinterPort final : public IPort {
  public:
@@ -42,10 +43,11 @@ class PrinterPort final : public IPort {
   int OpenParallelPort(const std::string& portName);
 
   // Looks for a USB printer: <dir>/usb/lp0 ... lp15 in number order; the
-  // first that opens exclusively wins and is closed again at once. Writes
-  // the lines "_SetupDiGetClassDevs start" and "_SetupDiGetClassDevs end"
-  // to standard error. Returns 1 with the device path in `path`, or 0 when
-  // none is present or every one is busy.
+  // first that opens exclusively wins and is closed again at once. With
+  // BRINDLE_DEBUG set, writes the lines "_SetupDiGetClassDevs start" and
+  // "_SetupDiGetClassDevs end" to standard error. Returns 1 with the device
+  // path in `path`, or 0 when none is present or every one is busy (the
+  // error then names the device that was busy or refused, if any).
   int FindUsbPrinter(std::string& path);
 
   // Closes the device held (if any), then finds and opens the first usable
@@ -83,6 +85,10 @@ class PrinterPort final : public IPort {
   int WriteTimed(const std::uint8_t* data, std::size_t length) override;
   int WriteChunked(const std::uint8_t* data, std::size_t length) override;
   int Read(std::uint8_t* buffer, std::size_t size) override;
+  // Waits, where the device reports its output queue, until it is empty:
+  // 0 when it stopped shrinking for kPrinterDrainStallLimitMs. The lp and
+  // usblp drivers report nothing; their writes return once taken.
+  int Finish() override;
   void Close() override;
   bool IsOpen() const override { return fd_.Valid(); }
   PortError LastError() const override { return error_; }

@@ -115,6 +115,25 @@ int SerialPort::WriteChunked(const std::uint8_t* data, std::size_t length) {
 }
 int SerialPort::Read(std::uint8_t* buffer, std::size_t size) { return ReadSerial(buffer, size); }
 
+// A write returns once the bytes are in the terminal's output queue; the
+// job has delivered them only when the line has sent them. TIOCOUTQ tells
+// how many still wait; a line that stops sending (flow control held by a
+// printer that is off-line) fails after the stall bound.
+int SerialPort::Finish() {
+  if (!fd_) return Fail(EBADF, 0);
+  const int fd = fd_.Get();
+  const auto queued = [fd] {
+    int n = 0;
+    return ::ioctl(fd, TIOCOUTQ, &n) == 0 ? static_cast<long>(n) : -1L;
+  };
+  int err = 0;
+  if (!posixio::WaitUntilDrained(queued, kSerialDrainStallLimitMs, clock_, &err)) {
+    return Fail(err, 0);
+  }
+  ::tcdrain(fd);  // the last characters in the line's own buffer
+  return 1;
+}
+
 void SerialPort::Close() {
   posixio::ReleaseExclusive(fd_.Get());
   fd_.Reset();

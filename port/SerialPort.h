@@ -26,6 +26,8 @@ namespace brindle {
 // 100 ms after it began.
 inline constexpr int kSerialReadIntervalMs = 10;
 inline constexpr int kSerialReadTotalMs = 100;
+// Finish fails when the output queue has not shrunk for this long.
+inline constexpr int kSerialDrainStallLimitMs = 10000;
 
 class SerialPort final : public IPort {
  public:
@@ -63,6 +65,10 @@ class SerialPort final : public IPort {
   int WriteTimed(const std::uint8_t* data, std::size_t length) override;
   int WriteChunked(const std::uint8_t* data, std::size_t length) override;
   int Read(std::uint8_t* buffer, std::size_t size) override;
+  // Waits until the line has sent everything written: 1, or 0 when the
+  // output queue stopped shrinking for kSerialDrainStallLimitMs. A device
+  // that cannot report its queue (a pseudo-terminal reports 0) returns 1.
+  int Finish() override;
   void Close() override;
   bool IsOpen() const override { return fd_.Valid(); }
   PortError LastError() const override { return error_; }

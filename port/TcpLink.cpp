@@ -2,7 +2,9 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <linux/sockios.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 
 #include <cerrno>
@@ -30,8 +32,23 @@ void TcpLink::Tell(const std::string& text) {
   messages_.Show(text, kTcpMessageCaption, MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
+// Bytes that send() accepted are only in this computer's queue until the
+// printer's side acknowledges them; a printer that stopped reading leaves
+// them there. So the job succeeds only once the count of unacknowledged
+// bytes has reached 0 (bytes in the printer's own receive buffer count as
+// delivered, as on real hardware), waiting as long as the count falls.
 int TcpLink::Finish() {
   if (!socket_) return Fail(ENOTCONN, 0);
+  const int fd = socket_.Get();
+  const auto unacknowledged = [fd] {
+    int n = 0;
+    return ::ioctl(fd, SIOCOUTQ, &n) == 0 ? static_cast<long>(n) : -1L;
+  };
+  int err = 0;
+  if (!posixio::WaitUntilDrained(unacknowledged, kSendStallLimitMs, clock_, &err)) {
+    drained_ = true;  // nothing to end in order: the printer takes nothing more
+    return Fail(err, 0);
+  }
   return DrainAndShutDown();
 }
 

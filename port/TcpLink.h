@@ -74,8 +74,11 @@ class TcpLink final : public IPort {
   // Ends the connection in order (finish sending, let the printer read to
   // the end and close, at most kCloseDrainLimitMs) and closes the socket.
   void Close() override;
-  // Finishes sending and waits for the printer to close its side; 0 when
-  // the printer reset the connection instead (it did not read everything).
+  // Waits until the printer's side has acknowledged every byte sent (for
+  // as long as it keeps taking data; 0 after kSendStallLimitMs without
+  // progress), then finishes sending and waits for the printer to close
+  // its side; 0 when the printer reset the connection instead (it did not
+  // read everything).
   int Finish() override;
   bool IsOpen() const override { return socket_.Valid(); }
   PortError LastError() const override { return error_; }

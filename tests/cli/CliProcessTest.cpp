@@ -2,9 +2,11 @@
 // peer and against the virtual printer, with every exit status.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
+#include <optional>
 
 #include "device/Peers.h"
 #include "support/Process.h"
@@ -248,6 +250,64 @@ TEST_F(CliWithPrinter, SerialJobsThroughTheDeviceDirectory) {
     silent.ReadLine();
     EXPECT_EQ(RunProcess({kCli, "printout"}, env).status, 3);
   }
+}
+
+// A job succeeds only when the printer has taken every byte: a printer
+// that stops reading, a listener that never reads and one that never
+// accepts (4 KiB receive buffers, as a real printer has) fail an upload of
+// about 30 KB within the 10 s stall bound, with exit 4.
+enum class Stall { PrinterStops, NeverReads, NeverAccepts };
+class CliStalled : public CliWithPrinter, public ::testing::WithParamInterface<Stall> {};
+
+TEST_P(CliStalled, UploadFailsWithinFifteenSeconds) {
+  std::optional<test::BackgroundProcess> printer;
+  std::optional<test::TcpPeer> peer;
+  test::UniqueSocket listener;
+  std::string port;
+  if (GetParam() == Stall::PrinterStops) {
+    printer.emplace(std::vector<std::string>{kPrinter, "--port", "0", "--stall-after", "100",
+                                             "--out", out()});
+    const std::string listening = printer->ReadLine();
+    port = listening.substr(listening.rfind(':') + 1);
+  } else if (GetParam() == Stall::NeverReads) {
+    peer.emplace(test::PeerOptions{.stopReadingAfter = 0, .receiveBuffer = 4096});
+    port = peer->PortText();
+  } else {
+    port = std::to_string(listener.Listen(4096));
+  }
+  std::vector<std::string> args = {kCli, "upload", "--ip", "127.0.0.1", "--tcp-port", port};
+  for (int copy = 0; copy < 4; ++copy) {
+    for (const char* sample : {"mono-shop.bmp", "gray-cafe.bmp", "colour-fruit.bmp"}) {
+      args.push_back(kSamples + sample);
+    }
+  }
+  const auto start = std::chrono::steady_clock::now();
+  const auto r = RunProcess(args, {}, dir.str());
+  EXPECT_EQ(r.status, 4) << r.err;
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
+}
+
+INSTANTIATE_TEST_SUITE_P(Printers, CliStalled,
+                         ::testing::Values(Stall::PrinterStops, Stall::NeverReads,
+                                           Stall::NeverAccepts));
+
+// A slow line (4,000 bytes a second) takes about 24 KB in 6 s: the upload
+// reports success only after the printer has taken the bytes that do not
+// fit its receive buffer.
+TEST_F(CliWithPrinter, ASlowPrinterSucceedsOnlyOnceItHasTakenEverything) {
+  test::BackgroundProcess printer({kPrinter, "--port", "0", "--rate", "4000", "--out", out()});
+  const std::string listening = printer.ReadLine();
+  const std::string port = listening.substr(listening.rfind(':') + 1);
+  std::vector<std::string> args = {kCli, "upload", "--ip", "127.0.0.1", "--tcp-port", port};
+  for (const char* sample : {"mono-shop.bmp", "gray-cafe.bmp", "colour-fruit.bmp"}) {
+    for (int copy = 0; copy < 3; ++copy) args.push_back(kSamples + sample);
+  }
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(RunProcess(args, {}, dir.str()).status, 0);
+  EXPECT_GT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+  const std::string summary = printer.ReadLine(10000);
+  EXPECT_NE(summary.find("23828 bytes"), std::string::npos) << summary;
+  EXPECT_NE(summary.find("NV 9 images"), std::string::npos) << summary;
 }
 
 TEST_F(CliWithPrinter, APrinterThatHangsUpMidUploadFailsTheStream) {

@@ -22,6 +22,34 @@
 
 namespace brindle::test {
 
+// A TCP socket the test owns: Listen makes it listen on a free loopback
+// port with the given receive buffer and never accepts.
+class UniqueSocket {
+ public:
+  UniqueSocket() = default;
+  UniqueSocket(const UniqueSocket&) = delete;
+  UniqueSocket& operator=(const UniqueSocket&) = delete;
+  ~UniqueSocket() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  int Listen(int receiveBuffer) {
+    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof a;
+    if (::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(fd_, 8) != 0 ||
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &length) != 0) {
+      return -1;
+    }
+    return ntohs(a.sin_port);
+  }
+
+ private:
+  int fd_ = -1;
+};
+
 struct PeerOptions {
   bool answerCheck = true;  // reply 0D to 1D 49 01
   std::size_t stopReadingAfter = std::numeric_limits<std::size_t>::max();

@@ -97,11 +97,16 @@ TEST_F(PrinterPortTest, UsbSearchTakesTheFirstFreeDeviceInNumberOrder) {
     std::vector<int> present, busy;
     int expected;  // -1: none
     int err;
+    const char* device;  // named by the error
   } cases[] = {
-      {{1, 3}, {}, 1, 0},  {{2, 10}, {}, 2, 0},  {{0, 1, 2}, {0}, 1, 0}, {{1, 3}, {1}, 3, 0},
-      {{}, {}, -1, ENOENT}, {{4, 5}, {4, 5}, -1, EBUSY}, {{15}, {}, 15, 0},
+      {{1, 3}, {}, 1, 0, ""},  {{2, 10}, {}, 2, 0, ""},  {{0, 1, 2}, {0}, 1, 0, ""},
+      {{1, 3}, {1}, 3, 0, ""}, {{}, {}, -1, ENOENT, "usb/lp*"}, {{4, 5}, {4, 5}, -1, EBUSY, "usb/lp5"},
+      {{15}, {}, 15, 0, ""},
   };
   for (const Case& c : cases) {
+    // The search's trace lines appear only with BRINDLE_DEBUG.
+    const bool debug = c.expected % 2 != 0;
+    if (debug) ::setenv("BRINDLE_DEBUG", "1", 1);
     TempDir d;
     std::vector<std::unique_ptr<Holder>> held;
     for (int n : c.present) MakeDevice(d, "usb/lp" + std::to_string(n));
@@ -113,11 +118,13 @@ TEST_F(PrinterPortTest, UsbSearchTakesTheFirstFreeDeviceInNumberOrder) {
     testing::internal::CaptureStderr();
     const int found = port.FindUsbPrinter(path);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "_SetupDiGetClassDevs start\n_SetupDiGetClassDevs end\n");
+              debug ? "_SetupDiGetClassDevs start\n_SetupDiGetClassDevs end\n" : "");
+    ::unsetenv("BRINDLE_DEBUG");
     EXPECT_EQ(found, c.expected < 0 ? 0 : 1);
     if (c.expected < 0) {
       EXPECT_EQ(port.OpenUsbPrinter(), -1);
       EXPECT_EQ(port.LastError().code, c.err);
+      EXPECT_EQ(port.LastError().device, d.File(c.device));
       EXPECT_FALSE(port.IsOpen());
       continue;
     }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <termios.h>
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <random>
@@ -12,7 +13,9 @@
 #include "DeviceFixtures.h"
 #include "TestClocks.h"
 #include "port/CheckDevice.h"
+#include "port/PosixIo.h"
 #include "port/SerialPort.h"
+#include "support/FakeClock.h"
 
 namespace brindle {
 namespace {
@@ -26,6 +29,35 @@ TEST(SerialSettings, WriteTimeOutPerByteIsTheConstantDividedByTheCode) {
                                        {7, 10971}, {8, 9600},  {9, 8533},  {10, 7680},
                                        {0, 25600}, {-4, 25600}, {1, 76800}, {100000, 1}};
   for (auto [code, ms] : cases) EXPECT_EQ(SerialWriteTimeoutPerByteMs(code), ms) << code;
+}
+
+// A job ends only once the device has taken what was written: the wait
+// goes on while the output queue shrinks and fails after 10 s in which it
+// did not; a device that cannot tell (-1) ends it at once. The queue is a
+// function of the fake clock's time.
+TEST(SerialDrain, WaitsWhileTheQueueShrinksAndFailsWhenItStalls) {
+  const struct {
+    const char* name;
+    std::function<long(std::int64_t t)> queue;
+    bool drained;
+    std::int64_t endsAt;
+  } cases[] = {
+      {"empty", [](std::int64_t) { return 0L; }, true, 0},
+      {"cannot tell", [](std::int64_t) { return -1L; }, true, 0},
+      {"drains", [](std::int64_t t) { return std::max(0L, 300 - long(t)); }, true, 300},
+      {"slow but moving", [](std::int64_t t) { return t < 9990 ? 2L : t < 19980 ? 1L : 0L; }, true,
+       19980},
+      {"stalls", [](std::int64_t t) { return t < 5000 ? 500 - long(t) / 10 : 1L; }, false, 14990},
+  };
+  for (const auto& c : cases) {
+    FakeClock clock;
+    int err = 0;
+    const auto queued = [&] { return c.queue(clock.now); };
+    EXPECT_EQ(posixio::WaitUntilDrained(queued, kSerialDrainStallLimitMs, clock, &err), c.drained)
+        << c.name;
+    EXPECT_EQ(clock.now, c.endsAt) << c.name;
+    EXPECT_EQ(err, c.drained ? 0 : ETIMEDOUT) << c.name;
+  }
 }
 
 class SerialPortTest : public ::testing::Test {
