@@ -1,12 +1,17 @@
 // brindle-cli's options and what each command hands to the job object.
 #include <gtest/gtest.h>
 
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <sstream>
 
 #include "app/FakeUploadCtrl.h"
 #include "support/TempDir.h"
 #include "tools/cli/CliOptions.h"
 #include "tools/cli/CliRun.h"
+#include "tools/cli/OpenFailure.h"
 
 namespace brindle::cli {
 namespace {
@@ -55,6 +60,7 @@ TEST(CliOptions, UsageErrors) {
       {"printout", "--select", "1-99999999999"}, {"printout", "--select", "0"},
       {"printout", "--select", "a"}, {"printout", "--select", "3-2"},
       {"printout", "--select", "1-256"}, {"printout", "--select", "2-"},
+      {"erase", "--port", "COM2", "--ip", "10.0.0.1"},
   };
   for (const auto& args : bad) {
     const ParseResult r = ParseOptions(args);
@@ -74,6 +80,10 @@ TEST(CliOptions, DefaultsMatchTheWindow) {
   EXPECT_EQ(o->halftone, 0);
   EXPECT_EQ(o->level, 5);
   EXPECT_EQ(o->tcpPort, "9100");
+  // "--" ends the options: what follows is a file, whatever its name.
+  const auto files = ParseOptions({"info", "a.bmp", "--", "--level", "-"}).options;
+  ASSERT_TRUE(files);
+  EXPECT_EQ(files->files, (std::vector<std::string>{"a.bmp", "--level", "-"}));
 }
 
 TEST(CliRun, UploadHandsOverWhatTheUploadButtonWould) {
@@ -86,8 +96,7 @@ TEST(CliRun, UploadHandsOverWhatTheUploadButtonWould) {
             "the reset of a device.\n");
   EXPECT_EQ(serial.err.str(), "A Dot printer stores one logo: only /l/mono.bmp is stored.\n");
 
-  CliCall tcp({"upload", "--port", "TCP/IP", "--ip", "127.0.0.1", "--tcp-port", "9101",
-           "/l/gray.bmp"});
+  CliCall tcp({"upload", "--ip", "127.0.0.1", "--tcp-port", "9101", "/l/gray.bmp"});
   EXPECT_EQ(tcp.ctrl.calls.back(), "RunUploadTcp 0,127.0.0.1,9101,/l/gray.bmp|,0,5");
 
   CliCall rates({"upload", "--baud", "1200", "/l/gray.bmp"});
@@ -96,7 +105,13 @@ TEST(CliRun, UploadHandsOverWhatTheUploadButtonWould) {
   EXPECT_EQ(rates2.ctrl.calls.back(), "RunUpload 0,COM1,9,0,0,0,0,/l/gray.bmp|,0,5");
 }
 
-TEST(CliRun, ARejectedFileSendsNothing) {
+TEST(CliRun, ARejectedFileOrTooManyFilesSendNothing) {
+  std::vector<std::string> many = {"upload"};
+  many.insert(many.end(), 256, "/l/gray.bmp");
+  CliCall r(many);
+  EXPECT_EQ(r.status, kExitRejected);
+  EXPECT_TRUE(r.ctrl.calls.empty());
+  EXPECT_EQ(r.err.str(), "brindle-cli: 256 files given; a printer takes at most 255 logos\n");
   for (const char* file : {"/l/wide.bmp", "/l/missing.bmp", "/l/a|b.bmp"}) {
     CliCall r({"upload", "/l/gray.bmp", file});
     EXPECT_EQ(r.status, kExitRejected);
@@ -126,6 +141,26 @@ TEST(CliRun, OpenFailuresSayWhy) {
   EXPECT_EQ(RunCli(*ParseOptions({"erase"}).options, ctrl, env), 1);
   EXPECT_EQ(err.str(),
             "Communication error. Can not be transmitted.\n/dev/ttyS0: permission denied\n");
+}
+
+// The advice names the group that really owns the device, and says when
+// only root may write it.
+TEST(CliRun, PermissionAdviceFollowsTheDevicesGroupAndMode) {
+  test::TempDir dir;
+  dir.Write("lp0", "");
+  dir.Write("ttyS0", "");
+  const group* lp = ::getgrnam("lp");
+  ASSERT_NE(lp, nullptr);
+  ASSERT_EQ(::chown(dir.File("lp0").c_str(), static_cast<uid_t>(-1), lp->gr_gid), 0);
+  ::chmod(dir.File("lp0").c_str(), 0660);
+  ::chmod(dir.File("ttyS0").c_str(), 0600);
+  EXPECT_EQ(ExplainOpenFailure({EACCES, dir.File("lp0")}, "LPT1"),
+            dir.File("lp0") + ": permission denied; members of the group 'lp' may use it "
+                              "(sudo usermod -aG lp $USER, then log in again)");
+  EXPECT_EQ(ExplainOpenFailure({EACCES, dir.File("ttyS0")}, "COM1"),
+            dir.File("ttyS0") + ": permission denied; only root may use it");
+  EXPECT_EQ(ExplainOpenFailure({EBUSY, "/dev/usb/lp0"}, "USB"),
+            "/dev/usb/lp0: busy; another program holds the port");
 }
 
 TEST(CliRun, EraseAndPrintoutHandOverWhatTheirButtonsWould) {

@@ -127,17 +127,23 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
   if (!command) return {std::nullopt, "unknown command '" + args[0] + "'"};
   Options o;
   o.command = *command;
+  bool portGiven = false, optionsEnded = false;
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& arg = args[i];
+    if (!optionsEnded && arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    if (optionsEnded || arg.rfind("-", 0) != 0 || arg == "-") {
+      o.files.push_back(arg);
+      continue;
+    }
     if (arg == "--help" || arg == "-h") {
       o.help = true;
       continue;
     }
-    if (arg.rfind("--", 0) != 0 || arg == "--") {
-      o.files.push_back(arg);
-      continue;
-    }
     if (!Takes(o.command, arg)) return {std::nullopt, "unknown option '" + arg + "'"};
+    portGiven = portGiven || arg == "--port";
     if (arg == "--quiet") {
       o.quiet = true;
       continue;
@@ -160,6 +166,11 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       if (!o.files.empty()) return {std::nullopt, "unexpected argument '" + o.files[0] + "'"};
       break;
   }
+  // An address names a network printer: --ip alone means TCP/IP.
+  if (!o.ip.empty() && !portGiven) o.port = "TCP/IP";
+  if (!o.ip.empty() && o.port != "TCP/IP") {
+    return {std::nullopt, "--ip is for --port TCP/IP, not " + o.port};
+  }
   if (o.port == "TCP/IP" && o.ip.empty() && o.command != Command::Convert &&
       o.command != Command::Info) {
     return {std::nullopt, "--port TCP/IP needs --ip ADDRESS"};
@@ -170,7 +181,7 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
 std::string UsageText(std::optional<Command> command) {
   const std::string portOptions =
       "port options: --port LPT1|LPT2|USB|TCP/IP|COM1..COM12   (default COM1)\n"
-      "              --ip ADDRESS  --tcp-port NUMBER              (with TCP/IP; default 9100)\n"
+      "              --ip ADDRESS  --tcp-port NUMBER   (--ip alone means TCP/IP; default 9100)\n"
       "              --baud 1200|2400|4800|9600|19200|38400|57600|115200   (default 19200)\n"
       "              --parity none|even|odd                       (default none)\n";
   const std::string upload =

@@ -6,6 +6,7 @@
 
 #include "device/JobMessages.h"
 #include "device/LogoPathList.h"
+#include "device/ThermalUpload.h"
 #include "image/LogoLimits.h"
 
 namespace brindle::cli {
@@ -38,6 +39,11 @@ int ReportFailure(int result, Environment& env) {
 }
 
 int Upload(const Options& o, IUploadCtrl& ctrl, Environment& env) {
+  if (o.files.size() > kMaxThermalImages) {
+    env.err << "brindle-cli: " << o.files.size() << " files given; a printer takes at most "
+            << kMaxThermalImages << " logos\n";
+    return kExitRejected;
+  }
   for (const std::string& path : o.files) {
     const Measured m = Measure(ctrl, path);
     // A "|" would split the path in two when the job reads the list.

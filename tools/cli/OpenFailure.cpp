@@ -1,18 +1,22 @@
 #include "tools/cli/OpenFailure.h"
 
+#include <grp.h>
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
 
 namespace brindle::cli {
-namespace {
 
-// The group whose members may open the device: printers belong to "lp",
-// serial lines to "dialout" on Debian.
-std::string GroupFor(const std::string& portName) {
-  return portName.rfind("COM", 0) == 0 ? "dialout" : "lp";
+std::string AccessAdvice(const std::string& device) {
+  struct stat st {};
+  if (::stat(device.c_str(), &st) != 0) return "";
+  if ((st.st_mode & S_IWGRP) == 0) return "only root may use it";
+  const group* g = ::getgrgid(st.st_gid);
+  const std::string name = g != nullptr ? g->gr_name : std::to_string(st.st_gid);
+  return "members of the group '" + name + "' may use it (sudo usermod -aG " + name +
+         " $USER, then log in again)";
 }
-
-}  // namespace
 
 std::string ExplainOpenFailure(const PortError& error, const std::string& portName) {
   const std::string device = error.device.empty() ? portName : error.device;
@@ -21,10 +25,10 @@ std::string ExplainOpenFailure(const PortError& error, const std::string& portNa
       if (portName == "USB") return "no USB printer found (none of usb/lp0 ... usb/lp15 could be opened)";
       return "";
     case EACCES:
-    case EPERM:
-      return device + ": permission denied; members of the group '" + GroupFor(portName) +
-             "' may use it (sudo usermod -aG " + GroupFor(portName) +
-             " $USER, then log in again)";
+    case EPERM: {
+      const std::string advice = AccessAdvice(device);
+      return device + ": permission denied" + (advice.empty() ? "" : "; " + advice);
+    }
     case EBUSY:
     case EWOULDBLOCK:
       return device + ": busy; another program holds the port";
