@@ -24,22 +24,23 @@ void DotBandPrefix(int band, int width, std::uint8_t prefix[kDotPacketPrefix]) {
   std::copy(bytes, bytes + kDotPacketPrefix, prefix);
 }
 
-int SendDotLogo(IPort& port, PortKind kind, const std::string& logoPathList,
-                std::int16_t halftone, std::int16_t level, IClock& clock) {
+std::optional<DotBands> PrepareDotLogo(const std::string& logoPathList, std::int16_t halftone,
+                                       std::int16_t level) {
   const std::size_t bar = logoPathList.find('|');
-  if (bar == std::string::npos) return 0;
+  if (bar == std::string::npos) return std::nullopt;
   const std::string path = logoPathList.substr(0, bar);
-
-  // The picture is loaded, converted and checked before the first byte, so
-  // that no band is ever built from a picture that did not load or cannot
-  // be sent.
   auto logo = std::make_unique<LogoBitmap>();
   const LogoConversion c = ConvertLogo(*logo, path, static_cast<std::uint16_t>(halftone),
                                        static_cast<std::uint16_t>(level), RasterOrder::Bands);
-  if (c.loaded == 0 || c.columnBytes == 0) return 0;
-  const int width = logo->paddedWidth;
-  const int height = logo->paddedHeight;
-  if (!DotLogoFits(kind, width, height)) return 0;
+  if (c.loaded == 0 || c.columnBytes == 0) return std::nullopt;
+  return DotBands{logo->paddedWidth, logo->paddedHeight,
+                  std::vector<std::uint8_t>(logo->raster.begin(),
+                                            logo->raster.begin() + logo->rasterLength)};
+}
+
+int SendDotBands(IPort& port, PortKind kind, const DotBands& logo, IClock& clock) {
+  const int width = logo.width;
+  if (!DotLogoFits(kind, width, logo.height)) return 0;
 
   const std::uint8_t initTcp[5] = {0x1B, 0x6F, 0x00, 0x1B, 0x40};
   const std::uint8_t init[5] = {0x1B, 0x40, 0x1B, 0x6F, 0x00};
@@ -49,9 +50,8 @@ int SendDotLogo(IPort& port, PortKind kind, const std::string& logoPathList,
   const bool timed = kind == PortKind::Lpt || kind == PortKind::Usb;
   const std::size_t n = static_cast<std::size_t>(width);
   std::vector<std::uint8_t> packet(n + kDotPacketPrefix);
-  const std::uint8_t* source = logo->raster.data();
-  for (int band = 0; band < height / 8; ++band, source += n) {
-    std::fill(packet.begin(), packet.end(), 0);
+  const std::uint8_t* source = logo.bands.data();
+  for (int band = 0; band < logo.height / 8; ++band, source += n) {
     DotBandPrefix(band, width, packet.data());
     std::copy(source, source + n, packet.begin() + kDotPacketPrefix);
     const int sent = timed ? port.WriteTimed(packet.data(), packet.size())
@@ -59,6 +59,15 @@ int SendDotLogo(IPort& port, PortKind kind, const std::string& logoPathList,
     if (sent == 0) return 0;
   }
   return 1;
+}
+
+int SendDotLogo(IPort& port, PortKind kind, const std::string& logoPathList,
+                std::int16_t halftone, std::int16_t level, IClock& clock) {
+  // The picture is loaded, converted and checked before the first byte, so
+  // that no band is ever built from a picture that did not load or cannot
+  // be sent.
+  const std::optional<DotBands> logo = PrepareDotLogo(logoPathList, halftone, level);
+  return logo ? SendDotBands(port, kind, *logo, clock) : 0;
 }
 
 }  // namespace brindle

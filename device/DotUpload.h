@@ -13,7 +13,9 @@
 // padding to multiples of 8 is blank.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "core/Clock.h"
 #include "device/PortKind.h"
@@ -37,6 +39,23 @@ bool DotLogoFits(PortKind kind, int paddedWidth, int paddedHeight);
 
 // The 9 bytes that open band `band` of a picture `width` columns wide.
 void DotBandPrefix(int band, int width, std::uint8_t prefix[kDotPacketPrefix]);
+
+// The first logo of a list, converted and packed into bands once, for
+// streams sent to several printers.
+struct DotBands {
+  int width = 0;   // padded, in dots
+  int height = 0;  // padded, in dots
+  std::vector<std::uint8_t> bands;
+};
+
+// Loads and converts the first logo of `logoPathList` as SendDotLogo does;
+// nothing when it would refuse it before sending (DotLogoFits aside).
+std::optional<DotBands> PrepareDotLogo(const std::string& logoPathList, std::int16_t halftone,
+                                       std::int16_t level);
+
+// Sends prepared bands in the variant of `kind`, as SendDotLogo sends the
+// logo they came from; 0 with nothing sent when DotLogoFits refuses them.
+int SendDotBands(IPort& port, PortKind kind, const DotBands& logo, IClock& clock);
 
 // Sends the first logo of `logoPathList` through `port` in the variant of
 // `kind`, converting it with `halftone` (nonzero: error diffusion) and

@@ -2,6 +2,7 @@
 
 #include "device/DotUpload.h"
 #include "device/Printout.h"
+#include "device/StatusQuery.h"
 #include "device/ThermalUpload.h"
 #include "image/LogoConversion.h"
 #include "port/CheckDevice.h"
@@ -18,6 +19,12 @@ int SendCommand(IPort& port, int command, int start, int sizeIndex, int end) {
   if (command == kCommandThermalPrintout) return SendThermalPrintout(port, start, sizeIndex, end);
   if (command == kCommandErase) return SendThermalPrintout(port, kEraseValue, kEraseValue, end);
   return SendDotPrintout(port);
+}
+
+// A status query ends as a job: answered, or a failed check.
+int StatusResult(IPort& port, IClock& clock, PrinterStatus& status) {
+  if (QueryPrinterStatus(port, clock, status) == 0) return JobStreamFailed;
+  return status.Answered() ? JobOk : JobCheckFailed;
 }
 
 }  // namespace
@@ -62,89 +69,97 @@ int CNVUploadCtrl::UploadStream(IPort& port, PortKind kind, int device,
   return SendThermalLogos(port, kind, logoPathList, halftone, level, *logo, clock_);
 }
 
+// The USB printer, a serial line with the window's settings, or any other
+// name as a parallel port.
+OpenedPort CNVUploadCtrl::OpenLocal(PortKind kind, const LocalPort& where) {
+  if (kind == PortKind::Usb) return ports_.OpenUsbPrinter();
+  if (kind == PortKind::Com) {
+    return ports_.OpenSerial(where.portName, where.baudCode, where.dataBits, where.parity,
+                             where.stopBits, where.handshake);
+  }
+  return ports_.OpenParallel(where.portName);
+}
+
+// A local job: open, the device check when the job has one (the serial
+// form over COM, which judges the reply; the printer form elsewhere), the
+// stream, the end.
+int CNVUploadCtrl::RunLocal(const LocalPort& where, std::optional<int> checkCode,
+                            const Stream& stream) {
+  lastError_ = {};
+  const PortKind kind = PortKindOf(where.portName);
+  OpenedPort opened = OpenLocal(kind, where);
+  if (kind == PortKind::Com && opened.result == -2) return EndJob(opened, JobPortSetupFailed);
+  if (opened.result != 0 || !opened.port) return EndJob(opened, JobOpenFailed);
+  if (checkCode) {
+    const int checked = kind == PortKind::Com ? CheckDevice(*opened.port)
+                                              : CheckDevice(*opened.port, *checkCode);
+    if (checked == 0) return EndJob(opened, JobCheckFailed);
+  }
+  return EndJob(opened, stream(*opened.port, kind));
+}
+
+int CNVUploadCtrl::RunTcpJob(const std::string& ipAddress, const std::string& tcpPort,
+                             std::optional<int> checkCode, const Stream& stream) {
+  lastError_ = {};
+  OpenedPort opened = ports_.ConnectTcp(ipAddress, tcpPort);
+  if (opened.result != 0 || !opened.port) return EndJob(opened, JobOpenFailed);
+  if (checkCode && CheckDevice(*opened.port, *checkCode) == 0) {
+    return EndJob(opened, JobCheckFailed);
+  }
+  return EndJob(opened, stream(*opened.port, PortKind::Tcp));
+}
+
 int CNVUploadCtrl::RunUpload(int device, const std::string& portName, int baudCode,
                              int dataBits, int parity, int stopBits, int handshake,
                              const std::string& logoPathList, std::int16_t halftone,
                              std::int16_t level) {
-  lastError_ = {};
-  const PortKind kind = PortKindOf(portName);
-  if (kind == PortKind::Usb) return UploadUsb(device, logoPathList, halftone, level);
-
-  OpenedPort opened;
-  if (kind == PortKind::Com) {
-    opened = ports_.OpenSerial(portName, baudCode, dataBits, parity, stopBits, handshake);
-    if (opened.result == -2) return EndJob(opened, JobPortSetupFailed);
-  } else {
-    opened = ports_.OpenParallel(portName);
-  }
-  if (opened.result != 0 || !opened.port) return EndJob(opened, JobOpenFailed);
-  const int sent = UploadStream(*opened.port, kind, device, logoPathList, halftone, level);
-  return EndJob(opened, JobResultOf(sent));
+  return RunLocal({portName, baudCode, dataBits, parity, stopBits, handshake}, std::nullopt,
+                  [&](IPort& port, PortKind kind) {
+                    return JobResultOf(
+                        UploadStream(port, kind, device, logoPathList, halftone, level));
+                  });
 }
 
-int CNVUploadCtrl::UploadUsb(int device, const std::string& logoPathList, std::int16_t halftone,
-                             std::int16_t level) {
-  OpenedPort opened = ports_.OpenUsbPrinter();
-  if (opened.result != 0 || !opened.port) return EndJob(opened, JobOpenFailed);
-  const int sent = UploadStream(*opened.port, PortKind::Usb, device, logoPathList, halftone, level);
-  return EndJob(opened, JobResultOf(sent));
-}
-
+// Over TCP/IP the device index is the check's code: only a "Thermal"
+// upload reads the printer's reply.
 int CNVUploadCtrl::RunUploadTcp(int device, const std::string& ipAddress,
                                 const std::string& tcpPort, const std::string& logoPathList,
                                 std::int16_t halftone, std::int16_t level) {
-  lastError_ = {};
-  OpenedPort opened = ports_.ConnectTcp(ipAddress, tcpPort);
-  if (opened.result != 0 || !opened.port) return EndJob(opened, JobOpenFailed);
-  // The device index is the check's code: only a "Thermal" upload reads
-  // the printer's reply.
-  if (CheckDevice(*opened.port, device) == 0) return EndJob(opened, JobCheckFailed);
-  const int sent =
-      UploadStream(*opened.port, PortKind::Tcp, device, logoPathList, halftone, level);
-  return EndJob(opened, JobResultOf(sent));
+  return RunTcpJob(ipAddress, tcpPort, device, [&](IPort& port, PortKind kind) {
+    return JobResultOf(UploadStream(port, kind, device, logoPathList, halftone, level));
+  });
 }
 
 int CNVUploadCtrl::RunCommand(int command, const std::string& portName, int baudCode,
                               int dataBits, int parity, int stopBits, int handshake, int start,
                               int sizeIndex, int end) {
-  lastError_ = {};
-  const PortKind kind = PortKindOf(portName);
-  if (kind == PortKind::Usb) return CommandUsb(command, start, sizeIndex, end);
-
-  OpenedPort opened;
-  int checked = 0;
-  if (kind == PortKind::Com) {
-    opened = ports_.OpenSerial(portName, baudCode, dataBits, parity, stopBits, handshake);
-    if (opened.result == -2) return EndJob(opened, JobPortSetupFailed);
-    if (opened.result != 0 || !opened.port) return EndJob(opened, JobOpenFailed);
-    checked = CheckDevice(*opened.port);
-  } else {
-    opened = ports_.OpenParallel(portName);
-    if (opened.result != 0 || !opened.port) return EndJob(opened, JobOpenFailed);
-    checked = CheckDevice(*opened.port, command);
-  }
-  if (checked == 0) return EndJob(opened, JobCheckFailed);
-  const int sent = SendCommand(*opened.port, command, start, sizeIndex, end);
-  return EndJob(opened, JobResultOf(sent));
-}
-
-int CNVUploadCtrl::CommandUsb(int command, int start, int sizeIndex, int end) {
-  OpenedPort opened = ports_.OpenUsbPrinter();
-  if (opened.result != 0 || !opened.port) return EndJob(opened, JobOpenFailed);
-  if (CheckDevice(*opened.port, command) == 0) return EndJob(opened, JobCheckFailed);
-  const int sent = SendCommand(*opened.port, command, start, sizeIndex, end);
-  return EndJob(opened, JobResultOf(sent));
+  return RunLocal({portName, baudCode, dataBits, parity, stopBits, handshake}, command,
+                  [&](IPort& port, PortKind) {
+                    return JobResultOf(SendCommand(port, command, start, sizeIndex, end));
+                  });
 }
 
 int CNVUploadCtrl::RunCommandTcp(int command, const std::string& ipAddress,
                                  const std::string& tcpPort, int start, int sizeIndex,
                                  int end) {
-  lastError_ = {};
-  OpenedPort opened = ports_.ConnectTcp(ipAddress, tcpPort);
-  if (opened.result != 0 || !opened.port) return EndJob(opened, JobOpenFailed);
-  if (CheckDevice(*opened.port, command) == 0) return EndJob(opened, JobCheckFailed);
-  const int sent = SendCommand(*opened.port, command, start, sizeIndex, end);
-  return EndJob(opened, JobResultOf(sent));
+  return RunTcpJob(ipAddress, tcpPort, command, [&](IPort& port, PortKind) {
+    return JobResultOf(SendCommand(port, command, start, sizeIndex, end));
+  });
+}
+
+int CNVUploadCtrl::RunStatus(const LocalPort& where, PrinterStatus& status) {
+  status = PrinterStatus{};
+  return RunLocal(where, std::nullopt, [&](IPort& port, PortKind) {
+    return StatusResult(port, clock_, status);
+  });
+}
+
+int CNVUploadCtrl::RunStatusTcp(const std::string& ipAddress, const std::string& tcpPort,
+                                PrinterStatus& status) {
+  status = PrinterStatus{};
+  return RunTcpJob(ipAddress, tcpPort, std::nullopt, [&](IPort& port, PortKind) {
+    return StatusResult(port, clock_, status);
+  });
 }
 
 int CNVUploadCtrl::QueryBitmapSize(const std::string& path, int& bitsPerPixel, int& height,

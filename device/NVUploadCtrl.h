@@ -14,6 +14,7 @@
 // Command codes of RunCommand / RunCommandTcp: 0 Thermal printout, 3 erase
 // every NV image (either family), anything else Dot printout.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,6 +23,7 @@
 #include "core/MessageBox.h"
 #include "device/PortKind.h"
 #include "device/PortProvider.h"
+#include "device/StatusQuery.h"
 #include "device/UploadCtrl.h"
 #include "image/LogoBitmap.h"
 #include "port/DeviceDirectory.h"
@@ -61,6 +63,28 @@ class CNVUploadCtrl final : public IUploadCtrl {
   int RunCommandTcp(int command, const std::string& ipAddress, const std::string& tcpPort,
                     int start, int sizeIndex, int end) override;
 
+  // A local port as the window's "Port Setting" names it.
+  struct LocalPort {
+    std::string portName;
+    int baudCode = 7, dataBits = 0, parity = 0, stopBits = 0, handshake = 0;
+  };
+  // What a job sends once its transport is open (and checked): a job
+  // result, JobOk when everything was sent.
+  using Stream = std::function<int(IPort& port, PortKind kind)>;
+
+  // A TCP/IP job with a stream of the caller's: connect, the device check
+  // with `checkCode` when given, the stream, the end of the job (the
+  // transport's Finish and Close). Returns the job result.
+  int RunTcpJob(const std::string& ipAddress, const std::string& tcpPort,
+                std::optional<int> checkCode, const Stream& stream);
+
+  // The printer's real-time status and identity (device/StatusQuery.h),
+  // without a device check: JobOk when it answered the first request,
+  // JobCheckFailed when it did not, else the open failure.
+  int RunStatus(const LocalPort& where, PrinterStatus& status);
+  int RunStatusTcp(const std::string& ipAddress, const std::string& tcpPort,
+                   PrinterStatus& status);
+
   int QueryBitmapSize(const std::string& path, int& bitsPerPixel, int& height,
                       int& width) override;
   std::string MakePreviewFile(const std::string& path, int halftoneMode,
@@ -77,11 +101,10 @@ class CNVUploadCtrl final : public IUploadCtrl {
   const PortError& LastPortError() const { return lastError_; }
 
  private:
-  int UploadUsb(int device, const std::string& logoPathList, std::int16_t halftone,
-                std::int16_t level);
   int UploadStream(IPort& port, PortKind kind, int device, const std::string& logoPathList,
                    std::int16_t halftone, std::int16_t level);
-  int CommandUsb(int command, int start, int sizeIndex, int end);
+  OpenedPort OpenLocal(PortKind kind, const LocalPort& where);
+  int RunLocal(const LocalPort& where, std::optional<int> checkCode, const Stream& stream);
   int EndJob(OpenedPort& opened, int result);
 
   std::unique_ptr<IPortProvider> ownedPorts_;

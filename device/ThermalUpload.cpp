@@ -1,5 +1,6 @@
 #include "device/ThermalUpload.h"
 
+#include <memory>
 #include <vector>
 
 #include "device/LogoPathList.h"
@@ -32,11 +33,11 @@ int SendDefine(IPort& port, PortKind kind, std::uint8_t count, IClock& clock) {
   return port.Write(define, sizeof define) == 1 ? 1 : 0;
 }
 
-// The raster of one image: one chunked write on USB after its pause, else
-// one write per byte, ending at the first failure.
-int SendRaster(IPort& port, PortKind kind, const LogoBitmap& logo, IClock& clock) {
-  const std::uint8_t* raster = logo.raster.data();
-  const std::size_t length = static_cast<std::size_t>(logo.rasterLength);
+// One image block: its header, then the raster, one chunked write on USB
+// after its pause, else one write per byte, ending at the first failure.
+int SendImage(IPort& port, PortKind kind, const std::uint8_t header[4],
+              const std::uint8_t* raster, std::size_t length, IClock& clock) {
+  if (port.Write(header, 4) != 1) return 0;
   if (kind == PortKind::Usb) {
     clock.Sleep(kThermalUsbHeaderWaitMs);
     return port.WriteChunked(raster, length) == 1 ? 1 : 0;
@@ -79,8 +80,40 @@ int SendThermalLogos(IPort& port, PortKind kind, const std::string& logoPathList
 
     std::uint8_t header[4];
     ThermalImageHeader(logo.paddedWidth, logo.paddedHeight, header);
-    if (port.Write(header, sizeof header) != 1) return 0;
-    if (SendRaster(port, kind, logo, clock) == 0) return 0;
+    const auto length = static_cast<std::size_t>(logo.rasterLength);
+    if (SendImage(port, kind, header, logo.raster.data(), length, clock) == 0) return 0;
+  }
+  return 1;
+}
+
+std::optional<std::vector<ThermalImage>> PrepareThermalImages(const std::string& logoPathList,
+                                                              std::int16_t halftone,
+                                                              std::int16_t level) {
+  const std::vector<std::string> paths = SplitLogoPathList(logoPathList);
+  if (paths.empty() || paths.size() > kMaxThermalImages) return std::nullopt;
+  auto logo = std::make_unique<LogoBitmap>();
+  std::vector<ThermalImage> images;
+  for (const std::string& path : paths) {
+    if (!LogoWillPack(*logo, path)) return std::nullopt;
+    const LogoConversion c = ConvertLogo(*logo, path, static_cast<std::uint16_t>(halftone),
+                                         static_cast<std::uint16_t>(level));
+    if (c.loaded == 0 || c.columnBytes == 0 || logo->rasterLength <= 0) return std::nullopt;
+    ThermalImage& image = images.emplace_back();
+    ThermalImageHeader(logo->paddedWidth, logo->paddedHeight, image.header.data());
+    image.raster.assign(logo->raster.begin(), logo->raster.begin() + logo->rasterLength);
+  }
+  return images;
+}
+
+int SendThermalImages(IPort& port, PortKind kind, const std::vector<ThermalImage>& images,
+                      IClock& clock) {
+  if (images.empty() || images.size() > kMaxThermalImages) return 0;
+  if (SendDefine(port, kind, static_cast<std::uint8_t>(images.size()), clock) == 0) return 0;
+  for (const ThermalImage& image : images) {
+    if (SendImage(port, kind, image.header.data(), image.raster.data(), image.raster.size(),
+                  clock) == 0) {
+      return 0;
+    }
   }
   return 1;
 }

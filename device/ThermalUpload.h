@@ -10,9 +10,12 @@
 //                  one Write per raster byte.
 //   USB:           ESC @ FS q n as one 5-byte Write | per image: header |
 //                  wait 50 ms | the raster as one WriteChunked.
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "core/Clock.h"
 #include "device/PortKind.h"
@@ -39,6 +42,23 @@ inline constexpr int kThermalUsbHeaderWaitMs = 50;
 // A failed write ends the stream at once; nothing follows it.
 int SendThermalLogos(IPort& port, PortKind kind, const std::string& logoPathList,
                      std::int16_t halftone, std::int16_t level, LogoBitmap& logo, IClock& clock);
+
+// One converted image block, for streams sent to several printers.
+struct ThermalImage {
+  std::array<std::uint8_t, 4> header{};
+  std::vector<std::uint8_t> raster;
+};
+
+// Converts every logo of the list once, as SendThermalLogos would; nothing
+// when SendThermalLogos would refuse the list.
+std::optional<std::vector<ThermalImage>> PrepareThermalImages(const std::string& logoPathList,
+                                                              std::int16_t halftone,
+                                                              std::int16_t level);
+
+// Sends converted images exactly as SendThermalLogos sends the logos they
+// came from. Returns 1 when the whole set was sent, 0 otherwise.
+int SendThermalImages(IPort& port, PortKind kind, const std::vector<ThermalImage>& images,
+                      IClock& clock);
 
 // The 4-byte image block header for a padded picture size in dots.
 void ThermalImageHeader(int paddedWidth, int paddedHeight, std::uint8_t header[4]);

@@ -113,7 +113,7 @@ TEST(PreviewStream, EveryPortStoresThePreviewsDots) {
           auto logo = std::make_unique<LogoBitmap>();
           ASSERT_EQ(SendThermalLogos(thermalPort, kind, list, std::int16_t(halftone),
                                      std::int16_t(level), *logo, thermalClock), 1);
-          EXPECT_TRUE(SameLog(thermal, ThermalLog(kind, {ThermalImage(kW, kH, dots)})));
+          EXPECT_TRUE(SameLog(thermal, ThermalLog(kind, {ImageBlock(kW, kH, dots)})));
           ASSERT_EQ(SendDotLogo(dotPort, kind, list, std::int16_t(halftone), std::int16_t(level),
                                 dotClock), 1);
           EXPECT_TRUE(SameLog(dot, DotLog(kind, kW, kH, dots)));

@@ -30,7 +30,7 @@ inline Log ThermalLog(PortKind kind, const std::vector<Image>& images, int count
 }
 
 // The header and column raster of a picture.
-inline Image ThermalImage(int width, int height, const Picture& black) {
+inline Image ImageBlock(int width, int height, const Picture& black) {
   const int x = Padded(width) / 8, y = Padded(height) / 8;
   return {{std::uint8_t(x % 256), std::uint8_t(x / 256), std::uint8_t(y % 256),
            std::uint8_t(y / 256)},
