@@ -1,9 +1,14 @@
 // The built brindle-cli as a script runs it: against a recording loopback
 // peer and against the virtual printer, with every exit status.
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -173,6 +178,38 @@ TEST_F(CliProcess, MissingAndInaccessibleSerialPortsAreExplained) {
                        ": no such port on this computer\n");
 }
 
+// Run as an ordinary user, ports says which devices exist and which this
+// user may open, with the remedy, and which USB printer a job would use.
+TEST_F(CliProcess, PortsShowsDevicesAndWhoMayOpenThem) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to run the command as another user";
+  dir.Write("ttyS0", "");
+  dir.Write("lp0", "");
+  std::filesystem::create_directory(dir.File("usb"));
+  dir.Write("usb/lp1", "");
+  ::chmod(dir.File("ttyS0").c_str(), 0666);
+  ::chmod(dir.File("usb/lp1").c_str(), 0666);
+  ::chmod(dir.File("lp0").c_str(), 0660);
+  ASSERT_EQ(::chown(dir.File("lp0").c_str(), 0, ::getgrnam("lp")->gr_gid), 0);
+  const auto r = RunProcess({"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
+                             "--clear-groups", kCli, "ports"},
+                            {{"BRINDLE_DEVICE_DIR", dir.str()}});
+  ASSERT_EQ(r.status, 0) << r.err;
+  // Columns: the name in 7, the device padded to the longest (.../usb/lp10) and 2.
+  auto line = [&](const std::string& port, const std::string& device) {
+    const std::string path = dir.File(device);
+    return port + std::string(7 - port.size(), ' ') + path +
+           std::string(dir.str().size() + 11 - path.size(), ' ');
+  };
+  for (const std::string& expected :
+       {line("COM1", "ttyS0") + "may be opened\n", line("COM2", "ttyS1") + "missing\n",
+        line("LPT1", "lp0") + "permission denied; members of the group 'lp' may use it (sudo "
+                              "usermod -aG lp $USER, then log in again)\n",
+        line("USB", "usb/lp0") + "missing\n",
+        line("USB", "usb/lp1") + "may be opened (used by USB jobs now)\n"}) {
+    EXPECT_NE(r.out.find(expected), std::string::npos) << expected << "\n" << r.out;
+  }
+}
+
 // The virtual printer, reached over TCP and over its pseudo-terminal as COM1.
 class CliWithPrinter : public CliProcess {
  protected:
@@ -308,6 +345,75 @@ TEST_F(CliWithPrinter, ASlowPrinterSucceedsOnlyOnceItHasTakenEverything) {
   const std::string summary = printer.ReadLine(10000);
   EXPECT_NE(summary.find("23828 bytes"), std::string::npos) << summary;
   EXPECT_NE(summary.find("NV 9 images"), std::string::npos) << summary;
+}
+
+// One upload on 20 printers: 14 healthy, 3 refusing connections, 2
+// hanging up mid-upload and 1 that stops reading. Every printer costs only
+// its own bounded time; the lines, the summary, the exit status and the
+// JSON report say which stores still lack the logos.
+TEST_F(CliWithPrinter, UploadsToManyPrintersAndReportsEachOne) {
+  std::vector<std::unique_ptr<test::BackgroundProcess>> printers;
+  std::vector<test::UniqueSocket> refusing(3);
+  std::string list = "# the stores\n";
+  std::map<std::string, std::string> expected;  // printer -> line
+  for (int i = 0; i < 17; ++i) {
+    std::vector<std::string> args = {kPrinter, "--port", "0", "--out", out() + std::to_string(i)};
+    if (i >= 14) args.insert(args.end(), {i < 16 ? "--close-after" : "--stall-after", "500"});
+    printers.push_back(std::make_unique<test::BackgroundProcess>(args));
+    const std::string listening = printers.back()->ReadLine();
+    const std::string printer = listening.substr(listening.rfind(' ') + 1);
+    list += printer + "\n";
+    expected[printer] = i < 14 ? printer + " ok"
+                               : printer + " failed (status 4): Communication error. Can not be "
+                                           "transmitted.";
+  }
+  for (test::UniqueSocket& socket : refusing) {
+    const std::string printer = "127.0.0.1:" + std::to_string(socket.Bind());
+    list += printer + "  # closed\n";
+    expected[printer] = printer + " failed (status 1): Fail to Connection to POSPrinter(IP=" +
+                        "127.0.0.1 Port=" + printer.substr(10) + "); Communication error. Can "
+                        "not be transmitted.; " + printer + ": Connection refused";
+  }
+  dir.Write("stores.txt", list);
+  std::vector<std::string> args = {kCli, "upload", "--printers", dir.File("stores.txt"),
+                                   "--jobs", "8", kSamples + "mono-shop.bmp",
+                                   kSamples + "colour-fruit.bmp"};
+  for (const bool json : {false, true}) {
+    if (json) args.push_back("--json");
+    const auto start = std::chrono::steady_clock::now();
+    const auto r = RunProcess(args, {}, dir.str());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(14));
+    EXPECT_EQ(r.status, 5) << r.err;
+    std::string lines = r.out;
+    if (json) {
+      dir.Write("report.json", r.out);
+      lines = RunProcess({"/usr/bin/python3", "-c",
+                          "import json,sys\n"
+                          "for p in json.load(open(sys.argv[1])):\n"
+                          "  assert p['seconds'] >= 0 and p['bytes'] >= 0\n"
+                          "  print(p['printer'] + (' ok' if p['ok'] else ' failed (status %d): "
+                          "%s' % (p['status'], p['message'])))\n"
+                          "print('20 printers: 14 ok, 6 failed')",
+                          dir.File("report.json")})
+                  .out;
+    }
+    std::vector<std::string> got;
+    for (std::size_t at = 0; at < lines.size();) {
+      const std::size_t end = lines.find('\n', at);
+      got.push_back(lines.substr(at, end - at));
+      at = end + 1;
+    }
+    ASSERT_EQ(got.size(), 21u) << lines;
+    EXPECT_EQ(got.back(), "20 printers: 14 ok, 6 failed");
+    got.pop_back();
+    std::sort(got.begin(), got.end());
+    std::vector<std::string> want;
+    for (const auto& [printer, line] : expected) want.push_back(line);
+    EXPECT_EQ(got, want);
+  }
+  for (int i = 0; i < 14; ++i) {
+    EXPECT_TRUE(std::filesystem::exists(out() + std::to_string(i) + "/nv-2.png")) << i;
+  }
 }
 
 TEST_F(CliWithPrinter, APrinterThatHangsUpMidUploadFailsTheStream) {

@@ -12,8 +12,9 @@ namespace {
 
 std::optional<Command> CommandNamed(const std::string& name) {
   static const std::pair<const char*, Command> kCommands[] = {
-      {"upload", Command::Upload},     {"erase", Command::Erase}, {"printout", Command::Printout},
-      {"convert", Command::Convert},   {"info", Command::Info}};
+      {"upload", Command::Upload},   {"erase", Command::Erase}, {"printout", Command::Printout},
+      {"convert", Command::Convert}, {"info", Command::Info},   {"status", Command::Status},
+      {"ports", Command::Ports}};
   for (const auto& [text, command] : kCommands) {
     if (name == text) return command;
   }
@@ -49,14 +50,19 @@ bool ParseSelection(const std::string& text, int& start, int& end) {
 bool Takes(Command command, const std::string& option) {
   const bool port = option == "--port" || option == "--ip" || option == "--tcp-port" ||
                     option == "--baud" || option == "--parity";
+  const bool fleet = option == "--printers" || option == "--jobs" || option == "--json";
   switch (command) {
     case Command::Upload:
-      return port || option == "--device" || option == "--halftone" || option == "--level" ||
-             option == "--quiet";
+      return port || fleet || option == "--device" || option == "--halftone" ||
+             option == "--level" || option == "--quiet";
     case Command::Erase:
-      return port;
+      return port || fleet;
     case Command::Printout:
-      return port || option == "--device" || option == "--select" || option == "--size";
+      return port || fleet || option == "--device" || option == "--select" || option == "--size";
+    case Command::Status:
+      return port || option == "--json";
+    case Command::Ports:
+      return option == "--json";
     case Command::Convert:
       return option == "--halftone" || option == "--level" || option == "--output";
     case Command::Info:
@@ -109,6 +115,13 @@ std::string Apply(Options& o, const std::string& option, const std::string& valu
   } else if (option == "--output") {
     if (value.empty()) return "--output needs a file name";
     o.output = value;
+  } else if (option == "--printers") {
+    if (value.empty()) return "--printers needs a file name (- for standard input)";
+    o.printers = value;
+  } else if (option == "--jobs") {
+    const auto jobs = NumberIn(value, 1, 64);
+    if (!jobs) return "--jobs takes a number from 1 to 64";
+    o.jobs = *jobs;
   }
   return "";
 }
@@ -127,7 +140,7 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
   if (!command) return {std::nullopt, "unknown command '" + args[0] + "'"};
   Options o;
   o.command = *command;
-  bool portGiven = false, optionsEnded = false;
+  bool portGiven = false, optionsEnded = false, fleetOptions = false, tcpOptions = false;
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (!optionsEnded && arg == "--") {
@@ -144,10 +157,12 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
     }
     if (!Takes(o.command, arg)) return {std::nullopt, "unknown option '" + arg + "'"};
     portGiven = portGiven || arg == "--port";
-    if (arg == "--quiet") {
-      o.quiet = true;
+    if (arg == "--quiet" || arg == "--json") {
+      (arg == "--quiet" ? o.quiet : o.json) = true;
       continue;
     }
+    fleetOptions = fleetOptions || arg == "--jobs" || arg == "--json";
+    tcpOptions = tcpOptions || arg == "--tcp-port";
     if (i + 1 >= args.size()) return {std::nullopt, arg + " needs a value"};
     const std::string error = Apply(o, arg, args[++i]);
     if (!error.empty()) return {std::nullopt, error};
@@ -163,8 +178,21 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       break;
     case Command::Erase:
     case Command::Printout:
+    case Command::Status:
+    case Command::Ports:
       if (!o.files.empty()) return {std::nullopt, "unexpected argument '" + o.files[0] + "'"};
       break;
+  }
+  const bool statusOrPorts = o.command == Command::Status || o.command == Command::Ports;
+  if (o.printers.empty() && fleetOptions && !statusOrPorts) {
+    return {std::nullopt, "--jobs and --json go with --printers"};
+  }
+  if (!o.printers.empty() && (portGiven || tcpOptions || !o.ip.empty())) {
+    return {std::nullopt, "--printers lists the printers: no --port, --ip or --tcp-port with it"};
+  }
+  if (!o.printers.empty()) {
+    o.port = "TCP/IP";
+    return {o, ""};
   }
   // An address names a network printer: --ip alone means TCP/IP.
   if (!o.ip.empty() && !portGiven) o.port = "TCP/IP";
@@ -184,10 +212,17 @@ std::string UsageText(std::optional<Command> command) {
       "              --ip ADDRESS  --tcp-port NUMBER   (--ip alone means TCP/IP; default 9100)\n"
       "              --baud 1200|2400|4800|9600|19200|38400|57600|115200   (default 19200)\n"
       "              --parity none|even|odd                       (default none)\n";
+  const std::string fleetOptions =
+      "many printers: --printers FILE   run the job on every TCP/IP printer in FILE (- for\n"
+      "                                 standard input): ADDRESS or ADDRESS:PORT a line,\n"
+      "                                 # starts a comment; no port options with it\n"
+      "               --jobs N          at most N printers at once (1-64, default 8)\n"
+      "               --json            one JSON array of results instead of lines\n";
   const std::string upload =
       "brindle-cli upload   [port options] [--device thermal|dot] [--halftone none|diffusion] "
       "[--level 0-10] [--quiet] FILE...\n"
-      "    stores the logos in the printer's NV memory, in argument order\n";
+      "    stores the logos in the printer's NV memory, in argument order (a Dot printer\n"
+      "    stores the first)\n";
   const std::string erase =
       "brindle-cli erase    [port options]\n    erases every logo stored in the printer\n";
   const std::string printout =
@@ -199,14 +234,30 @@ std::string UsageText(std::optional<Command> command) {
   const std::string info =
       "brindle-cli info     FILE...\n"
       "    prints name, width, height, bits per pixel, device bytes and whether it is accepted\n";
+  const std::string status =
+      "brindle-cli status   [port options] [--json]\n"
+      "    asks the printer for its real-time status and its identity\n";
+  const std::string ports =
+      "brindle-cli ports    [--json]\n"
+      "    lists the port names, their devices and whether this user may open them\n";
+  const std::string exits =
+      "exit status: 0 done, 1 port not opened, 2 serial settings refused, 3 the device check\n"
+      "  failed (printout and erase over COM need the printer's ready answer; elsewhere only a\n"
+      "  check that cannot be sent fails) or, for status, no answer, 4 the transfer failed,\n"
+      "  5 some of several printers failed, 64 usage error, 65 a file that cannot be used\n";
   std::string text = "usage:\n";
-  if (!command) return text + upload + erase + printout + convert + info + portOptions;
+  if (!command) {
+    return text + upload + erase + printout + convert + info + status + ports + portOptions +
+           fleetOptions + exits;
+  }
   switch (*command) {
-    case Command::Upload: return text + upload + portOptions;
-    case Command::Erase: return text + erase + portOptions;
-    case Command::Printout: return text + printout + portOptions;
-    case Command::Convert: return text + convert;
-    case Command::Info: return text + info;
+    case Command::Upload: return text + upload + portOptions + fleetOptions + exits;
+    case Command::Erase: return text + erase + portOptions + fleetOptions + exits;
+    case Command::Printout: return text + printout + portOptions + fleetOptions + exits;
+    case Command::Convert: return text + convert + exits;
+    case Command::Info: return text + info + exits;
+    case Command::Status: return text + status + portOptions + exits;
+    case Command::Ports: return text + ports;
   }
   return text;
 }

@@ -7,7 +7,7 @@
 
 namespace brindle::cli {
 
-enum class Command { Upload, Erase, Printout, Convert, Info };
+enum class Command { Upload, Erase, Printout, Convert, Info, Status, Ports };
 
 struct Options {
   Command command = Command::Upload;
@@ -32,6 +32,12 @@ struct Options {
   int size = 0;
   std::string output = "./Temp.bmp";
   std::vector<std::string> files;
+
+  // Many printers: --printers FILE ("-" standard input) of TCP/IP
+  // printers, at most --jobs at once; --json for a report scripts read.
+  std::string printers;
+  int jobs = 8;
+  bool json = false;
 };
 
 struct ParseResult {

@@ -27,4 +27,10 @@ struct Environment {
 
 int RunCli(const Options& options, IUploadCtrl& ctrl, Environment& env);
 
+// The files of an upload, checked before anything is sent: 0, or
+// kExitRejected after saying on `err` which file cannot be used (or that
+// there are more than a printer takes). Notes on `err` that a "Dot"
+// printer stores only the first of several logos.
+int CheckUploadFiles(const Options& options, IUploadCtrl& ctrl, std::ostream& err);
+
 }  // namespace brindle::cli

@@ -12,7 +12,10 @@ std::string AccessAdvice(const std::string& device) {
   struct stat st {};
   if (::stat(device.c_str(), &st) != 0) return "";
   if ((st.st_mode & S_IWGRP) == 0) return "only root may use it";
-  const group* g = ::getgrgid(st.st_gid);
+  group entry{};
+  group* g = nullptr;
+  char buffer[4096];
+  ::getgrgid_r(st.st_gid, &entry, buffer, sizeof buffer, &g);
   const std::string name = g != nullptr ? g->gr_name : std::to_string(st.st_gid);
   return "members of the group '" + name + "' may use it (sudo usermod -aG " + name +
          " $USER, then log in again)";

@@ -10,8 +10,11 @@
 #include "image/LogoLimits.h"
 #include "tools/cli/CliOptions.h"
 #include "tools/cli/CliRun.h"
+#include "tools/cli/FleetCommand.h"
 #include "tools/cli/OpenFailure.h"
+#include "tools/cli/PortsReport.h"
 #include "tools/cli/ProgressPorts.h"
+#include "tools/cli/StatusReport.h"
 
 namespace {
 
@@ -39,6 +42,15 @@ int main(int argc, char** argv) {
     return cli::kExitUsage;
   }
   const cli::Options& options = *parsed.options;
+  const bool terminal = isatty(STDERR_FILENO) != 0;
+  if (!options.help && !options.printers.empty()) {
+    return cli::RunFleetCommand(options, std::cin, std::cout, std::cerr, terminal);
+  }
+  if (!options.help && options.command == cli::Command::Ports) {
+    const auto entries = cli::ListPorts(DeviceDirectory::FromEnvironment());
+    std::cout << (options.json ? cli::PortsJson(entries) : cli::PortsText(entries));
+    return 0;
+  }
 
   StderrMessageBox messages;  // the TCP/IP connect messages go to standard error
   SystemPortProvider system(messages, SystemClock::Instance());
@@ -48,8 +60,10 @@ int main(int argc, char** argv) {
   });
   CNVUploadCtrl ctrl(ports, SystemClock::Instance());
 
-  if (options.command == cli::Command::Upload && !options.quiet && !options.help &&
-      isatty(STDERR_FILENO)) {
+  if (!options.help && options.command == cli::Command::Status) {
+    return cli::RunStatusCommand(options, ctrl, std::cout, std::cerr);
+  }
+  if (options.command == cli::Command::Upload && !options.quiet && !options.help && terminal) {
     bar.emplace(stderr, ExpectedUploadBytes(ctrl, options));
   }
   cli::Environment env{std::cout, std::cerr,
