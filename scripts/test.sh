@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds everything and runs every test: the full
 # build (display tests under Xvfb), then the display-free tests again with
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer, and brindle-cli's tests
+# with ThreadSanitizer.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
@@ -14,3 +15,8 @@ echo "== sanitizer build and test (build-asan/)"
 BUILD_DIR=$root/build-asan "$root/scripts/build.sh" -DBRINDLE_GUI=OFF -DBRINDLE_SANITIZE=ON \
   -DCMAKE_BUILD_TYPE=Debug -DBRINDLE_TEST_DIRS=
 (cd "$root/build-asan" && ctest --output-on-failure -j 2)
+
+echo "== thread sanitizer build and test of brindle-cli (build-tsan/)"
+BUILD_DIR=$root/build-tsan "$root/scripts/build.sh" -DBRINDLE_GUI=OFF -DBRINDLE_SANITIZE=thread \
+  -DCMAKE_BUILD_TYPE=Debug -DBRINDLE_BENCH=OFF -DBRINDLE_TEST_DIRS=cli
+(cd "$root/build-tsan" && ctest --output-on-failure -j 2)
