@@ -45,6 +45,8 @@ TEST(PrinterDecoder, DecodesEachCommandForm) {
       {{0x1D, 0x56, 0x31}, Op::Cut, "GS V 49"},
       {{0x1B, 0x6D}, Op::Cut, "ESC m"},
       {{0x1D, 0x49, 0x01}, Op::RequestId, "GS I 1"},
+      {{0x10, 0x04, 0x01}, Op::RealTimeStatus, "DLE EOT 1"},
+      {{0x10, 0x04, 0x04}, Op::RealTimeStatus, "DLE EOT 4"},
       {{0x1B, 0x6F, 0x01}, Op::DotMode, "ESC o 1"},
       {{0x0D}, Op::CarriageReturn, "CR"},
       {{0x0A}, Op::LineFeed, "LF"},
@@ -65,14 +67,15 @@ TEST(PrinterDecoder, DecodesEachCommandForm) {
 // one record (a long one shows its first bytes only); the commands around
 // them decode as if they were not there.
 TEST(PrinterDecoder, GarbageBetweenCommandsIsRecordedAndSkipped) {
-  const Bytes garbage{0x00, 0xFF, 0x41, 0x1B, 0x00, 0x1C, 0x99, 0x1D, 0x00, 0x13, 0x1D, 0x56, 0x07};
+  const Bytes garbage{0x00, 0xFF, 0x41, 0x1B, 0x00, 0x1C, 0x99, 0x1D,
+                      0x00, 0x10, 0x04, 0x05, 0x1D, 0x56, 0x07};
   const Bytes stream = Bytes{0x1B, 0x40} + garbage + Bytes{0x1C, 0x65, 0x1D, 0x49, 0x01} +
                        Bytes{0x1B, 0x58, 0x2A, 0x05, 0x41, 0x1C, 0x70, 0x01, 0x30};
   EXPECT_EQ(Lines(DecodeAll(stream)),
             (Strings{"       0  ESC @",
-                     "       2  unknown 13 bytes: 00 FF 41 1B 00 1C 99 1D 00 13 1D 56 07",
-                     "      15  FS e", "      17  GS I 1", "      20  ESC X * 5",
-                     "      24  unknown 1 byte: 41", "      25  FS p 1 48"}));
+                     "       2  unknown 15 bytes: 00 FF 41 1B 00 1C 99 1D 00 10 04 05 1D 56 07",
+                     "      17  FS e", "      19  GS I 1", "      22  ESC X * 5",
+                     "      26  unknown 1 byte: 41", "      27  FS p 1 48"}));
   EXPECT_EQ(Describe(DecodeAll(Repeat(0x55, 40)).at(0)),
             "unknown 40 bytes: 55 55 55 55 55 55 55 55 55 55 55 55 55 55 55 55 ...");
 }
@@ -90,6 +93,7 @@ TEST(PrinterDecoder, CommandsCutOffByTheEndAreIncomplete) {
       {twoImages, "FS q 2: 8x8 INCOMPLETE (image 2 of 2 not sent)"},
       {{0x1C, 0x70, 0x01}, "FS p INCOMPLETE (cut off after 1C 70 01)"},
       {{0x1B}, "ESC INCOMPLETE (cut off after 1B)"},
+      {{0x10, 0x04}, "DLE EOT INCOMPLETE (cut off after 10 04)"},
       {{0x1B, 0x58, 0x2A, 0x00, 0x1B, 0x2A, 0x01, 0x30, 0x01, 0xFF},
        "ESC X * 0, ESC * 1 304: 1 byte INCOMPLETE (received 1 of 304 data bytes)"},
       {{0x1B, 0x58, 0x2A, 0x00, 0x1B}, "ESC X * INCOMPLETE (cut off after 1B 58 2A 00 1B)"},
@@ -111,8 +115,9 @@ TEST(PrinterDecoder, CommandsCutOffByTheEndAreIncomplete) {
                                  "       0  FS INCOMPLETE (cut off after 1C)"}));
 }
 
-// Sets that cannot be kept are consumed to their declared end (so the
-// stream stays in step) but marked rejected and hold no image data.
+// Sets that cannot be kept (an empty image, more than the NV memory) are
+// consumed to their declared end (so the stream stays in step) but marked
+// rejected and hold no image data.
 TEST(PrinterDecoder, EmptyOrHugeImagesRejectTheSet) {
   const Bytes empty = Bytes{0x1C, 0x71, 0x02} + kSmallBlock + Bytes{0x00, 0x00, 0x05, 0x00};
   std::vector<Command> commands = DecodeAll(empty + Bytes{0x1C, 0x65});
@@ -125,8 +130,15 @@ TEST(PrinterDecoder, EmptyOrHugeImagesRejectTheSet) {
   commands = DecodeAll(huge);
   ASSERT_EQ(commands.size(), 1u);
   EXPECT_EQ(std::tie(commands[0].complete, commands[0].length), std::tuple(false, huge.size()));
-  EXPECT_TRUE(Contains(commands[0].rejected, "image data above"));
+  EXPECT_EQ(commands[0].rejected, "image data above 1048576 bytes");
   EXPECT_TRUE(commands[0].images.empty());
+
+  // A memory of 16 bytes takes two 8 x 8 images, not three.
+  const Bytes three = Bytes{0x1C, 0x71, 0x03} + kSmallBlock + kSmallBlock + kSmallBlock;
+  Decoder small(16);
+  commands.clear();
+  small.Feed(three.data(), three.size(), commands);
+  EXPECT_EQ(Lines(commands), Strings{"       0  FS q 3 REJECTED (image data above 16 bytes)"});
 }
 
 // Streams of commands and garbage drawn at random, random bytes and
@@ -140,7 +152,8 @@ TEST(PrinterDecoder, ArbitraryStreamsProperty) {
       {0x1B, 0x40}, {0x1C, 0x65}, {0x1D, 0x49, 0x01}, {0x1C, 0x70, 0x02, 0x31}, {0x0D, 0x0A},
       {0x1D, 0x56, 0x42, 0x00}, {0x1B, 0x6F, 0x00}, {0x1B, 0x6D}, {0x00, 0x1B}, {0x1C}, {0x7F},
       {0x1B, 0x58, 0x2A, 0x01, 0x1B, 0x2A, 0x01, 0x03, 0x00, 1, 2, 3},
-      Bytes{0x1C, 0x71, 0x01} + StairBlock(),
+      Bytes{0x1C, 0x71, 0x01} + StairBlock(), {0x10, 0x04, 0x02}, {0x10, 0x04}, {0x10},
+      {0x1D, 0x49, 0x03}, {0x04, 0x01},
   };
   const Bytes seeds[] = {ThermalExample(), DotExample(),
                          Bytes{0x1C, 0x71, 0x02} + kSmallBlock + StairBlock() +
@@ -150,7 +163,7 @@ TEST(PrinterDecoder, ArbitraryStreamsProperty) {
     Bytes stream = round % 3 == 1 ? RandomStream(rng, 512) : Mutate(seeds[rng() % 3], rng);
     if (round % 3 == 0) {
       stream.clear();
-      for (int i = static_cast<int>(rng() % 41); i > 0; --i) stream = stream + parts[rng() % 13];
+      for (int i = static_cast<int>(rng() % 41); i > 0; --i) stream = stream + parts[rng() % 18];
       if (!stream.empty() && rng() % 3 == 0) stream.resize(rng() % stream.size());
     }
     const std::vector<Command> whole = DecodeAll(stream);
@@ -158,7 +171,9 @@ TEST(PrinterDecoder, ArbitraryStreamsProperty) {
     std::vector<Command> pieces;
     for (std::size_t at = 0, size = 0; at < stream.size(); at += size) {
       size = std::min<std::size_t>(stream.size() - at, 1 + rng() % 7);
-      decoder.Feed(stream.data() + at, size, pieces);
+      // Sometimes a piece is taken only up to a command's end.
+      if (rng() % 2) size = decoder.FeedUntilCommand(stream.data() + at, size, pieces);
+      else decoder.Feed(stream.data() + at, size, pieces);
     }
     decoder.Finish(pieces);
     ASSERT_EQ(Lines(pieces), Lines(whole));

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <png.h>
+#include <sys/stat.h>
 
 #include "printer/TestStreams.h"
 #include "tools/printer/Files.h"
 #include "tools/printer/NvStore.h"
 #include "tools/printer/Output.h"
 #include "tools/printer/Png.h"
+#include "tools/printer/Replay.h"
 #include "tools/printer/Session.h"
 
 namespace brindle::printer {
@@ -126,9 +128,15 @@ TEST(PrinterNvStore, SavesLoadsAndRefusesDamagedFiles) {
     EXPECT_FALSE(store.Load(images, logo, error));
     EXPECT_EQ(error, dir / "nv/nv-images.bin is damaged");
   }
+  // A FIFO is refused at once, not waited on; a 6-byte logo needs 6 bytes.
   std::filesystem::remove(dir / "nv/nv-images.bin");
-  ASSERT_TRUE(WriteFileAtomic(dir / "nv/dot-logo.bin", Bytes{0x1B, 0x6F, 0x01}));
+  ASSERT_EQ(::mkfifo((dir / "nv/nv-images.bin").c_str(), 0600), 0);
   EXPECT_FALSE(store.Load(images, logo, error));
+  std::filesystem::remove(dir / "nv/nv-images.bin");
+  ASSERT_TRUE(store.SaveLogo(savedLogo));
+  EXPECT_TRUE(NvStore(dir / "nv", 6).Load(images, logo, error));
+  EXPECT_FALSE(NvStore(dir / "nv", 5).Load(images, logo, error));
+  EXPECT_EQ(error, dir / "nv/dot-logo.bin is damaged");
 }
 
 // nv-N.png follow the set (a smaller set removes the higher numbers, not
@@ -207,6 +215,61 @@ TEST(PrinterSession, LogsAppliesAndCounts) {
   ASSERT_TRUE(store.Load(images, logo, error));
   EXPECT_EQ(images, printer.Nv());
   EXPECT_EQ(logo, printer.Logo());
+}
+
+// Real-time requests are answered and logged as they arrive, even inside
+// image data and ahead of the commands before them, whatever the pieces
+// the bytes come in; GS I is answered in its turn.
+TEST(PrinterSession, AnswersRealTimeRequestsOnArrival) {
+  TempDir dir;
+  Output output(dir.path());
+  std::string error;
+  ASSERT_TRUE(output.Open(error));
+  const Bytes stream{0x1D, 0x49, 0x01, 0x10, 0x04, 0x04, 0x1C, 0x71, 0x01, 0x01, 0x00, 0x01,
+                     0x00, 0x10, 0x04, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x04};
+  PrinterSetup setup;
+  setup.status = {0x12, 0x12, 0x12, 0x1E};
+  Printer printer(setup);
+  for (std::size_t split = 1; split < stream.size(); ++split) {
+    Session pieces(printer, output, nullptr);
+    const Bytes first = pieces.Receive(stream.data(), split);
+    EXPECT_EQ(first + pieces.Receive(stream.data() + split, stream.size() - split),
+              (Bytes{0x1E, 0x12}))
+        << split;
+  }
+  ASSERT_TRUE(output.Open(error));  // a fresh log
+  Session session(printer, output, nullptr);
+  EXPECT_EQ(session.Receive(stream.data(), stream.size()), (Bytes{0x1E, 0x12}));
+  EXPECT_EQ(session.Process(), Bytes{0x20});
+  session.Finish();
+  EXPECT_EQ(ReadText(dir / "commands.log"),
+            "       3  DLE EOT 4: replied 1E\n"
+            "      13  DLE EOT 1: replied 12\n"
+            "       0  GS I 1: replied 20\n"
+            "       6  FS q 1: 8x8: stored 1 image\n"
+            "      21  DLE EOT INCOMPLETE (cut off after 10 04): ignored\n");
+  EXPECT_EQ(session.stats().commands, 4u);
+}
+
+// A replay goes through a buffer's worth at a time, each piece's printing
+// waited for on the clock: 16 rows printed, 30 fed.
+TEST(PrinterReplay, WaitsForWhatItPrints) {
+  struct FakeClock final : Clock {
+    std::int64_t NowMs() override { return now; }
+    bool Sleep(std::int64_t ms) override { return (now += ms) >= 0; }
+    std::int64_t now = 0;
+  } clock;
+  TempDir dir;
+  Output output(dir.path());
+  std::string error;
+  ASSERT_TRUE(output.Open(error));
+  const Bytes stream = Bytes{0x1C, 0x71, 0x01} + StairBlock() + Bytes{0x1C, 0x70, 0x01, 0x03, 0x0A};
+  ASSERT_TRUE(WriteFileAtomic(dir / "job.bin", stream));
+  Printer printer;
+  Session session(printer, output, nullptr, 5);
+  EXPECT_EQ(Replay(dir / "job.bin", session, clock), ReplayEnd::EndOfFile);
+  EXPECT_EQ(std::pair(clock.now, session.stats().bytes), std::pair(46l, stream.size()));
+  EXPECT_EQ(Replay(dir.path(), session, clock), ReplayEnd::Unreadable);
 }
 
 // The README's picture is what the sample stream prints; if either

@@ -10,12 +10,13 @@ namespace {
 
 using namespace test;
 
-// What a stream did: the printer's note on each command, the cut pages and
-// the bytes sent back.
+// What a stream did: the printer's note on each command, the cut pages,
+// the bytes sent back and the dot rows printed or fed (its time).
 struct Effects {
   Strings notes;
   std::vector<Raster> pages;
   Bytes replies;
+  std::uint64_t rows = 0;
 };
 
 Effects Apply(Printer& printer, const Bytes& stream) {
@@ -24,6 +25,7 @@ Effects Apply(Printer& printer, const Bytes& stream) {
     Outcome o = printer.Apply(c);
     run.notes.push_back(o.note);
     run.replies = run.replies + o.reply;
+    run.rows += o.rows;
     if (o.page) run.pages.push_back(*o.page);
   }
   return run;
@@ -53,6 +55,7 @@ TEST(PrinterModel, PrintsNvImageInEachSizeMode) {
       ASSERT_EQ(run.pages.size(), 1u) << int(mode);
       EXPECT_EQ(Draw(run.pages[0]), Draw(cases[m].page)) << int(mode);
       EXPECT_EQ(run.notes[1], cases[m].note);
+      EXPECT_EQ(run.rows, m < 2 ? 8u : 16u);
     }
   }
 }
@@ -95,17 +98,24 @@ TEST(PrinterModel, EraseAndOnlyACompleteDefineChangeTheSet) {
   EXPECT_EQ(Draw(printer.Nv()[0].ToRaster()), Draw(Stair()));
 }
 
-TEST(PrinterModel, RepliesToTheDeviceCheckAsConfigured) {
-  const Bytes check{0x1D, 0x49, 0x01};
-  struct Case { Bytes reply, request, expected; const char* note; };
+// GS I 1, 2 and 3 (or 49, 50, 51) answer model, type and ROM version as
+// set up; an empty answer and other kinds get none.
+TEST(PrinterModel, AnswersIdentityRequestsAsSetUp) {
+  PrinterSetup custom;
+  custom.model = {0x0D, 0x0A};
+  custom.type = {};
+  custom.version = {0x41, 0x42};
+  const PrinterSetup standard;
+  struct Case { const PrinterSetup& setup; std::uint8_t n; Bytes expected; const char* note; };
+  const char* const others = "no reply (only GS I 1, 2 and 3 are answered)";
   const Case cases[] = {
-      {{0x20}, check, {0x20}, "replied 20"},   {{0x0D}, check, {0x0D}, "replied 0D"},
-      {{0x0D, 0x0A}, check, {0x0D, 0x0A}, "replied 0D 0A"},      {{}, check, {}, "no reply"},
-      {{0x20}, {0x1D, 0x49, 0x02}, {}, "no reply (only GS I 1 is answered)"},
+      {standard, 1, {0x20}, "replied 20"},     {standard, 50, {0x02}, "replied 02"},
+      {custom, 49, {0x0D, 0x0A}, "replied 0D 0A"}, {custom, 2, {}, "no reply"},
+      {custom, 51, {0x41, 0x42}, "replied 41 42"}, {standard, 4, {}, others},
   };
   for (const Case& c : cases) {
-    Printer printer(c.reply);
-    const Effects run = Apply(printer, c.request);
+    Printer printer(c.setup);
+    const Effects run = Apply(printer, Bytes{0x1D, 0x49, c.n});
     EXPECT_EQ(run.replies, c.expected) << c.note;
     EXPECT_EQ(run.notes, Strings{c.note});
   }
@@ -152,15 +162,19 @@ TEST(PrinterModel, RefusesWhatItCannotPrintAndFeedsBetweenPictures) {
                                 "image 0 not stored"}));
   EXPECT_FALSE(printer.paper().HasPrint());
 
-  // 8184 x 2056 dots printed double both would exceed a page's bounds.
-  const Bytes big = Bytes{0x1C, 0x71, 0x01, 0xFF, 0x03, 0x01, 0x01} + Repeat(0x0F, 1023 * 257 * 8);
-  run = Apply(printer, big + Bytes{0x1C, 0x70, 0x01, 0x33} + print);
+  // 2048 x 1024 dots (2 M) fit a page, taking four passes of the head;
+  // doubled (8 M) they do not, nor do the rows fed past the page's 4 M dots.
+  const Bytes big = Bytes{0x1C, 0x71, 0x01, 0x00, 0x01, 0x80, 0x00} + Repeat(0x0F, 256 * 128 * 8);
+  run = Apply(printer, big + Bytes{0x1C, 0x70, 0x01, 0x33} + print + Repeat(0x0A, 40));
   EXPECT_EQ(run.notes[1], "page full; not printed");
-  EXPECT_EQ(run.notes[2], "printed 8184x2056 (normal)");
+  EXPECT_EQ(run.notes[2], "printed 2048x1024 (normal)");
+  EXPECT_EQ(run.rows, 4 * 1024 + 1024u);
+  EXPECT_EQ(printer.paper().Rows(), 2048);
 
   Printer fresh;
   run = Apply(fresh, kDefineSmall + print + Bytes{0x0A, 0x0A, 0x0D} + print + kCut);
   ASSERT_EQ(run.pages.size(), 1u);
+  EXPECT_EQ(run.rows, 8 + 3 * 30 + 8u);
   EXPECT_EQ(Draw(run.pages[0]),
             Draw(SmallImage()) + Draw(Picture({{90, "........"}})) + Draw(SmallImage()));
 }

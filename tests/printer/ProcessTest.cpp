@@ -9,7 +9,9 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -34,6 +36,17 @@ using std::chrono::milliseconds;
 
 const Bytes kCheck{0x1D, 0x49, 0x01};
 
+// The printer's peak memory stays below 64 MiB, even for a 1 GiB replay;
+// under the sanitizers, whose own memory dominates, only the behaviour is
+// checked, on a smaller file.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr long kMaxPeakKb = LONG_MAX;
+constexpr long long kReplayBytes = 64ll << 20;
+#else
+constexpr long kMaxPeakKb = 64 * 1024;
+constexpr long long kReplayBytes = 1ll << 30;
+#endif
+
 // Appends what `fd` delivers before `deadline`; false at the deadline or
 // the end of the stream.
 bool ReadMore(int fd, Clock::time_point deadline, std::string& into) {
@@ -54,6 +67,20 @@ Bytes ReadFor(int fd, int timeoutMs, std::size_t want = SIZE_MAX) {
   while (got.size() < want && ReadMore(fd, deadline, got)) {
   }
   return Bytes(got.begin(), got.end());
+}
+
+// Sends line feeds on a non-blocking socket for `ms`; returns how many
+// bytes the printer's side accepted.
+std::size_t PushFor(int fd, int ms) {
+  ::fcntl(fd, F_SETFL, O_NONBLOCK);
+  const Bytes chunk(4096, 0x0A);
+  std::size_t accepted = 0;
+  for (const auto until = Clock::now() + milliseconds(ms); Clock::now() < until;) {
+    const ssize_t n = ::send(fd, chunk.data(), chunk.size(), MSG_NOSIGNAL);
+    if (n > 0) accepted += static_cast<std::size_t>(n);
+    else std::this_thread::sleep_for(milliseconds(20));
+  }
+  return accepted;
 }
 
 // Writes to a socket without raising SIGPIPE, or to a pseudo-terminal.
@@ -102,11 +129,13 @@ class PrinterProcess {
   }
 
   // Sends `sig` (none: 0) and waits for the exit: the exit code, or -1 when
-  // it did not exit normally within five seconds.
+  // it did not exit normally within five seconds. Notes the peak memory.
   int Stop(int sig = SIGTERM) {
     if (sig != 0 && pid_ > 0) ::kill(pid_, sig);
     for (int i = 0, status = 0; i < 500 && pid_ > 0; ++i) {
-      if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+      rusage usage{};
+      if (::wait4(pid_, &status, WNOHANG, &usage) == pid_) {
+        peakKb = usage.ru_maxrss;
         pid_ = -1;
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
       }
@@ -114,6 +143,8 @@ class PrinterProcess {
     }
     return -1;
   }
+
+  long peakKb = 0;  // the peak resident memory, once stopped
 
  private:
   pid_t pid_ = -1;
@@ -201,18 +232,80 @@ TEST(PrinterProcess, ServesAThermalUploadOverTcp) {
                     HasSubstr("       0  FS p INCOMPLETE (cut off after 1C 70)")));
 }
 
-TEST(PrinterProcess, RepliesAsToldByReplyOption) {
-  struct Case { const char* reply; Bytes expected; };
-  for (const Case& c : {Case{"0D", {0x0D}}, Case{"none", {}}, Case{"0d2041", {0x0D, 0x20, 0x41}}}) {
-    TcpPrinter printer({"--reply", c.reply});
+// DLE EOT 1 to 4 and GS I 1 to 3, answered as the options set the printer
+// up: --reply is the GS I 1 answer, an off-line printer answers DLE EOT
+// only (the rest stays unprocessed), a silent one nothing at all.
+TEST(PrinterProcess, AnswersStatusAndIdentityAsSetUp) {
+  const Bytes requests{0x10, 0x04, 0x01, 0x10, 0x04, 0x02, 0x10, 0x04, 0x03, 0x10, 0x04,
+                       0x04, 0x1D, 0x49, 0x01, 0x1D, 0x49, 0x02, 0x1D, 0x49, 0x03};
+  struct Case { std::vector<std::string> args; Bytes expected; const char* summary; };
+  const Case cases[] = {
+      {{}, {0x12, 0x12, 0x12, 0x12, 0x20, 0x02, 0x10}, "7 replies;"},
+      {{"--reply", "none", "--id", "none,03,4142", "--status", "paper-near-end"},
+       {0x12, 0x12, 0x12, 0x1E, 0x03, 0x41, 0x42}, "6 replies;"},
+      {{"--status", "cover-open,error"}, {0x1A, 0x56, 0x16, 0x12},
+       "4 replies, 21 bytes not processed (off-line)"},
+      {{"--silent"}, {}, "0 replies;"},
+  };
+  for (const Case& c : cases) {
+    TcpPrinter printer(c.args);
     Fd fd = printer.Connect();
-    ASSERT_TRUE(WriteAll(fd.get(), kCheck));
-    const int waitMs = c.expected.empty() ? 300 : 3000;
-    EXPECT_EQ(ReadFor(fd.get(), waitMs, c.expected.size()), c.expected) << c.reply;
+    ASSERT_TRUE(WriteAll(fd.get(), requests));
+    EXPECT_EQ(ReadFor(fd.get(), 3000, c.expected.size()), c.expected) << c.summary;
+    EXPECT_TRUE(ReadFor(fd.get(), 200).empty()) << c.summary;
     fd.Reset();
-    EXPECT_THAT(printer.process.ReadLine(), HasSubstr(waitMs == 300 ? "0 replies" : "1 reply"));
-    EXPECT_EQ(printer.process.Stop(SIGTERM), 0);
+    EXPECT_THAT(printer.process.ReadLine(), HasSubstr(c.summary));
+    EXPECT_EQ(printer.process.Stop(), 0);
   }
+}
+
+// Printing takes time (here 40 pictures of 16 rows at 1000 rows a second):
+// the GS I after them waits for it, a DLE EOT is answered at once.
+TEST(PrinterProcess, PrintingTakesTimeButStatusIsAnsweredAtOnce) {
+  TcpPrinter printer({});
+  Fd fd = printer.Connect();
+  Bytes job = Bytes{0x1C, 0x71, 0x01} + kSmallBlock;
+  for (int i = 0; i < 40; ++i) job = job + Bytes{0x1C, 0x70, 0x01, 0x33};
+  const auto start = Clock::now();
+  ASSERT_TRUE(WriteAll(fd.get(), job + kCheck + Bytes{0x10, 0x04, 0x01}));
+  EXPECT_EQ(ReadFor(fd.get(), 3000, 1), Bytes{0x12});
+  EXPECT_LT(Clock::now() - start, milliseconds(300));
+  EXPECT_EQ(ReadFor(fd.get(), 3000, 1), Bytes{0x20});
+  EXPECT_GE(Clock::now() - start, milliseconds(600));
+  EXPECT_EQ(printer.process.Stop(), 0);
+}
+
+// An off-line printer takes what its receive buffer holds; the socket's
+// own, set to the same size, holds back the rest.
+TEST(PrinterProcess, OfflinePrinterTakesOnlyItsBuffer) {
+  TcpPrinter printer({"--status", "paper-out", "--rcvbuf", "1000"});
+  Fd fd = printer.Connect(4096);
+  EXPECT_LT(PushFor(fd.get(), 800), 64u * 1024u);
+  Fd next = printer.Connect();
+  EXPECT_THAT(printer.process.ReadLine(),
+              AllOf(HasSubstr(": 1000 bytes, 0 commands"), HasSubstr("1000 bytes not processed"),
+                    HasSubstr("off-line, receive buffer full after 1000 bytes; dropped")));
+  EXPECT_EQ(printer.process.Stop(), 0);
+}
+
+// A hostile stream: an image set just under 64 MiB (above the NV memory,
+// so consumed and rejected), a print of it, then zeros for a second and a
+// half. The printer keeps up and its memory stays small.
+TEST(PrinterProcess, HostileStreamKeepsMemoryBounded) {
+  TcpPrinter printer({});
+  Fd fd = printer.Connect();
+  const Bytes zeros(1 << 20, 0);
+  ASSERT_TRUE(WriteAll(fd.get(), Bytes{0x1C, 0x71, 0x01, 0x00, 0x10, 0xFF, 0x07} +
+                                     Bytes(4096 * 2047 * 8, 0) + Bytes{0x1C, 0x70, 0x01, 0x33}));
+  for (const auto until = Clock::now() + milliseconds(1500); Clock::now() < until;) {
+    ASSERT_TRUE(WriteAll(fd.get(), zeros));
+  }
+  fd.Reset();
+  EXPECT_THAT(printer.process.ReadLine(30000), HasSubstr("0 pages, 0 replies; NV 0 images"));
+  EXPECT_EQ(printer.process.Stop(), 0);
+  EXPECT_LT(printer.process.peakKb, kMaxPeakKb);
+  EXPECT_THAT(ReadText(printer.dir / "commands.log"),
+              HasSubstr("FS q 1 REJECTED (image data above 1048576 bytes)"));
 }
 
 // --close-after: the printer reads N bytes, drops the connection (the host
@@ -244,15 +337,7 @@ TEST(PrinterProcess, CloseAfterDropsTheConnection) {
 TEST(PrinterProcess, StallAfterStopsReading) {
   TcpPrinter printer({"--stall-after", "1000"});
   Fd fd = printer.Connect(4096);
-  ::fcntl(fd.get(), F_SETFL, O_NONBLOCK);
-  const Bytes chunk = Repeat(0x0A, 4096);
-  std::size_t accepted = 0;
-  const auto until = Clock::now() + milliseconds(1500);
-  while (Clock::now() < until && accepted < (8u << 20)) {
-    const ssize_t n = ::send(fd.get(), chunk.data(), chunk.size(), MSG_NOSIGNAL);
-    if (n > 0) accepted += static_cast<std::size_t>(n);
-    else std::this_thread::sleep_for(milliseconds(20));
-  }
+  const std::size_t accepted = PushFor(fd.get(), 1500);
   EXPECT_GE(accepted, 1000u);
   EXPECT_LT(accepted, 256u * 1024u) << "the printer kept reading";
   Fd next = printer.Connect();
@@ -349,6 +434,20 @@ TEST(PrinterProcess, ReplayNvStoreHelpAndBadOptions) {
   EXPECT_EQ(DotsOf(*page), (SizeAndDots{{400, 104},
                                         {{0, 0}, {1, 0}, {2, 1}, {3, 1}, {0, 103}, {1, 103},
                                          {398, 103}, {399, 103}}}));
+
+  // A large sparse file goes through in pieces; a FIFO is refused at once.
+  const std::string big = dir / "big.bin";
+  std::ofstream(big).close();
+  ASSERT_EQ(::truncate(big.c_str(), kReplayBytes), 0);
+  PrinterProcess replay({"--replay", big, "--out", dir / "c"});
+  EXPECT_THAT(replay.ReadLine(60000),
+              HasSubstr(": " + std::to_string(kReplayBytes) + " bytes, 0 commands"));
+  EXPECT_EQ(replay.Stop(0), 0);
+  EXPECT_LT(replay.peakKb, kMaxPeakKb);
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  const auto start = Clock::now();
+  EXPECT_EQ(PrinterProcess({"--replay", dir / "fifo", "--out", dir / "d"}).Stop(0), 1);
+  EXPECT_LT(Clock::now() - start, milliseconds(1000));
 
   PrinterProcess help({"--help"});
   EXPECT_EQ(help.ReadLine(), "Usage: brindle-printer [options]");

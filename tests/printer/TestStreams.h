@@ -115,11 +115,11 @@ inline Raster Stair() {
 // Random bytes, half of them bytes that commands are made of, so that deep
 // command states are reached; and a few random edits of a valid input.
 inline Bytes RandomStream(std::mt19937& rng, std::size_t maxSize) {
-  static const std::uint8_t interesting[] = {0x1B, 0x1C, 0x1D, 0x0A, 0x0D, 0x40, 0x71, 0x70,
-                                             0x65, 0x56, 0x42, 0x49, 0x6F, 0x58, 0x2A, 0x6D,
+  static const std::uint8_t interesting[] = {0x1B, 0x1C, 0x1D, 0x0A, 0x0D, 0x10, 0x04, 0x40, 0x71,
+                                             0x70, 0x65, 0x56, 0x42, 0x49, 0x6F, 0x58, 0x2A, 0x6D,
                                              0x00, 0x01, 0x02, 0x30, 0x33, 0x20, 0x21, 0xFF};
   Bytes out(rng() % (maxSize + 1));
-  for (auto& b : out) b = static_cast<std::uint8_t>(rng() % 2 ? interesting[rng() % 24] : rng());
+  for (auto& b : out) b = static_cast<std::uint8_t>(rng() % 2 ? interesting[rng() % 26] : rng());
   return out;
 }
 inline Bytes Mutate(Bytes bytes, std::mt19937& rng) {

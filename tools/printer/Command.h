@@ -16,6 +16,7 @@ enum class Op {
   EraseNv,         // FS e
   Cut,             // GS V m, GS V m n, ESC m
   RequestId,       // GS I n
+  RealTimeStatus,  // DLE EOT n (n = 1 to 4), answered as it arrives
   DotMode,         // ESC o n (0 starts the Dot logo, 1 prints it)
   DotBand,         // ESC X * j followed by ESC * m nL nH and its columns
   BandPrefix,      // ESC X * j not followed by an ESC * bit image

@@ -1,16 +1,48 @@
 #include "tools/printer/Decoder.h"
 
+#include <algorithm>
+#include <array>
 #include <utility>
 
 namespace brindle::printer {
 namespace {
 
-constexpr std::uint8_t kLf = 0x0A, kCr = 0x0D, kEsc = 0x1B, kFs = 0x1C, kGs = 0x1D;
+constexpr std::uint8_t kLf = 0x0A, kCr = 0x0D, kDle = 0x10, kEot = 0x04, kEsc = 0x1B, kFs = 0x1C,
+                       kGs = 0x1D;
+
+// The bytes a command can start with, as a table for the runs between.
+constexpr auto kStarts = [] {
+  std::array<bool, 256> starts{};
+  for (std::uint8_t byte : {kLf, kCr, kDle, kEsc, kFs, kGs}) starts[byte] = true;
+  return starts;
+}();
+bool StartsCommand(std::uint8_t byte) { return kStarts[byte]; }
 
 }  // namespace
 
 void Decoder::Feed(const std::uint8_t* bytes, std::size_t size, std::vector<Command>& out) {
-  for (std::size_t i = 0; i < size; ++i) Step(bytes[i], offset_++, out);
+  for (std::size_t at = 0; at < size;) at += FeedUntilCommand(bytes + at, size - at, out);
+}
+
+std::size_t Decoder::FeedUntilCommand(const std::uint8_t* bytes, std::size_t size,
+                                      std::vector<Command>& out) {
+  const std::size_t before = out.size();
+  std::size_t i = 0;
+  while (i < size && out.size() == before) {
+    if (state_ == State::NvBlockData) {
+      const std::size_t taken = StepNvData(bytes + i, size - i, out);
+      offset_ += taken;
+      i += taken;
+    } else if (state_ == State::Header && pending_.empty() && !StartsCommand(bytes[i])) {
+      std::size_t run = 1;
+      while (i + run < size && !StartsCommand(bytes[i + run])) ++run;
+      SkipUnknown(bytes + i, run);
+      i += run;
+    } else {
+      Step(bytes[i++], offset_++, out);
+    }
+  }
+  return i;
 }
 
 void Decoder::Step(std::uint8_t byte, std::uint64_t offset, std::vector<Command>& out) {
@@ -27,7 +59,7 @@ void Decoder::Step(std::uint8_t byte, std::uint64_t offset, std::vector<Command>
       StepNvHeader(byte, out);
       break;
     case State::NvBlockData:
-      StepNvData(byte, out);
+      StepNvData(&byte, 1, out);
       break;
   }
 }
@@ -108,8 +140,13 @@ Classified ClassifyGs(const std::vector<std::uint8_t>& p) {
 Decoder::Classified Decoder::Classify(const std::vector<std::uint8_t>& p) {
   if (p[0] == kLf) return Complete(Op::LineFeed, 1);
   if (p[0] == kCr) return Complete(Op::CarriageReturn, 1);
-  if (p[0] != kEsc && p[0] != kFs && p[0] != kGs) return kInvalid;
+  if (p[0] != kDle && p[0] != kEsc && p[0] != kFs && p[0] != kGs) return kInvalid;
   if (p.size() < 2) return NeedMore(Op::Unknown);
+  if (p[0] == kDle) {  // DLE EOT n asks for status byte n, 1 to 4
+    if (p[1] != kEot) return kInvalid;
+    if (p.size() < 3) return NeedMore(Op::RealTimeStatus);
+    return p[2] >= 1 && p[2] <= 4 ? Complete(Op::RealTimeStatus, 3) : kInvalid;
+  }
   if (p[0] == kEsc) return ClassifyEsc(p);
   if (p[0] == kFs) return ClassifyFs(p);
   return ClassifyGs(p);
@@ -123,6 +160,7 @@ const char* Decoder::Mnemonic(Op op, const std::vector<std::uint8_t>& header) {
     case Op::EraseNv: return "FS e";
     case Op::Cut: return header[0] == kEsc ? "ESC m" : "GS V";
     case Op::RequestId: return "GS I";
+    case Op::RealTimeStatus: return "DLE EOT";
     case Op::DotMode: return "ESC o";
     case Op::DotBand: return "ESC X *";
     case Op::BandPrefix: return "ESC X *";
@@ -131,7 +169,7 @@ const char* Decoder::Mnemonic(Op op, const std::vector<std::uint8_t>& header) {
     case Op::LineFeed: return "LF";
     case Op::Unknown: break;
   }
-  return header[0] == kEsc ? "ESC" : header[0] == kFs ? "FS" : "GS";
+  return header[0] == kEsc ? "ESC" : header[0] == kFs ? "FS" : header[0] == kDle ? "DLE" : "GS";
 }
 
 void Decoder::ProcessPending(std::vector<Command>& out) {
@@ -167,6 +205,7 @@ void Decoder::StartCommand(const Classified& c, std::vector<Command>& out) {
   switch (c.op) {
     case Op::DefineNv:
     case Op::RequestId:
+    case Op::RealTimeStatus:
     case Op::DotMode:
       current_.params = {h[2]};
       break;
@@ -222,6 +261,18 @@ void Decoder::AddUnknown(std::uint8_t byte, std::uint64_t offset) {
   if (unknown_.data.size() < kUnknownShown) unknown_.data.push_back(byte);
 }
 
+void Decoder::SkipUnknown(const std::uint8_t* bytes, std::size_t size) {
+  if (unknown_.length == 0) {
+    unknown_ = Command{};
+    unknown_.op = Op::Unknown;
+    unknown_.offset = offset_;
+  }
+  const std::size_t shown = std::min(size, kUnknownShown - unknown_.data.size());
+  unknown_.data.insert(unknown_.data.end(), bytes, bytes + shown);
+  unknown_.length += size;
+  offset_ += size;
+}
+
 void Decoder::FlushUnknown(std::vector<Command>& out) {
   if (unknown_.length == 0) return;
   out.push_back(std::move(unknown_));
@@ -250,8 +301,8 @@ void Decoder::StepNvHeader(std::uint8_t byte, std::vector<Command>& out) {
     current_.rejected = "image " + std::to_string(index) + " is empty (" + std::to_string(x * 8) +
                         "x" + std::to_string(y * 8) + ")";
   }
-  if (current_.rejected.empty() && setBytes_ > kMaxNvSetBytes) {
-    current_.rejected = "image data above " + std::to_string(kMaxNvSetBytes) + " bytes";
+  if (current_.rejected.empty() && setBytes_ > maxNvSetBytes_) {
+    current_.rejected = "image data above " + std::to_string(maxNvSetBytes_) + " bytes";
   }
   if (!current_.rejected.empty()) {
     current_.images.clear();  // a rejected set is only counted, not kept
@@ -265,10 +316,16 @@ void Decoder::StepNvHeader(std::uint8_t byte, std::vector<Command>& out) {
   }
 }
 
-void Decoder::StepNvData(std::uint8_t byte, std::vector<Command>& out) {
-  if (current_.rejected.empty()) image_.bytes.push_back(byte);
-  ++current_.length;
-  if (++imageReceived_ == imageBytes_) FinishNvImage(out);
+// Takes as much of the image data as `bytes` holds; returns how much.
+std::size_t Decoder::StepNvData(const std::uint8_t* bytes, std::size_t size,
+                                std::vector<Command>& out) {
+  const std::size_t take =
+      static_cast<std::size_t>(std::min<std::uint64_t>(size, imageBytes_ - imageReceived_));
+  if (current_.rejected.empty()) image_.bytes.insert(image_.bytes.end(), bytes, bytes + take);
+  current_.length += take;
+  imageReceived_ += take;
+  if (imageReceived_ == imageBytes_) FinishNvImage(out);
+  return take;
 }
 
 void Decoder::FinishNvImage(std::vector<Command>& out) {
@@ -319,7 +376,7 @@ void Decoder::Finish(std::vector<Command>& out) {
     current_.complete = false;
     out.push_back(std::move(current_));
   }
-  *this = Decoder{};
+  *this = Decoder(maxNvSetBytes_);
 }
 
 }  // namespace brindle::printer

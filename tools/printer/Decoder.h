@@ -8,7 +8,9 @@
 // emits add up to the bytes fed. Bytes that start no known command are
 // gathered into Unknown commands and skipped one at a time, so a stray
 // byte never swallows the command after it. Finish() reports a command
-// that the end of the connection cut off as incomplete.
+// that the end of the connection cut off as incomplete. Long runs of image
+// data and of unknown bytes are taken in one step, so the time per byte
+// stays small whatever the stream holds.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -17,15 +19,21 @@
 
 namespace brindle::printer {
 
-// The most image data one FS q set may hold; a larger set is consumed and
-// rejected instead of being stored. Far above any printer's NV memory, it
-// only keeps a hostile stream from exhausting ours.
-inline constexpr std::uint64_t kMaxNvSetBytes = 64ull << 20;
+// The NV memory of the printer by default: the most image data one FS q
+// set may hold. A larger set is consumed and rejected instead of stored.
+inline constexpr std::uint64_t kDefaultNvBytes = 1u << 20;
 
 class Decoder {
  public:
+  explicit Decoder(std::uint64_t maxNvSetBytes = kDefaultNvBytes) : maxNvSetBytes_(maxNvSetBytes) {}
+
   // Decodes `size` bytes and appends the commands they complete to `out`.
   void Feed(const std::uint8_t* bytes, std::size_t size, std::vector<Command>& out);
+  // The same, but stops after the first byte that completes a command (so
+  // that a printer can carry it out before reading on); returns how many
+  // bytes it took: all of them when none completed a command.
+  std::size_t FeedUntilCommand(const std::uint8_t* bytes, std::size_t size,
+                               std::vector<Command>& out);
   // Ends the connection: appends the pending unknown bytes and the command
   // cut off by the end, if any, then starts afresh at offset 0.
   void Finish(std::vector<Command>& out);
@@ -53,9 +61,11 @@ class Decoder {
   void FlushUnknown(std::vector<Command>& out);
   void StepData(std::uint8_t byte, std::vector<Command>& out);
   void StepNvHeader(std::uint8_t byte, std::vector<Command>& out);
-  void StepNvData(std::uint8_t byte, std::vector<Command>& out);
+  std::size_t StepNvData(const std::uint8_t* bytes, std::size_t size, std::vector<Command>& out);
+  void SkipUnknown(const std::uint8_t* bytes, std::size_t size);
   void FinishNvImage(std::vector<Command>& out);
 
+  std::uint64_t maxNvSetBytes_;
   State state_ = State::Header;
   std::uint64_t offset_ = 0;             // of the next byte fed
   std::vector<std::uint8_t> pending_;    // header bytes not yet classified

@@ -10,15 +10,24 @@
 
 namespace brindle::printer {
 
-bool ReadFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+Fd OpenRegularFile(const std::string& path, bool& missing) {
+  Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  missing = !fd && errno == ENOENT;
+  struct stat st {};
+  if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return Fd();
+  return fd;  // reads of a regular file never block, whatever the flag says
+}
+
+bool ReadFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::uint64_t maxBytes) {
+  bool missing = false;
+  Fd fd = OpenRegularFile(path, missing);
   if (!fd) return false;
   bytes.clear();
   std::uint8_t buf[65536];
   for (;;) {
     const ssize_t n = ::read(fd.get(), buf, sizeof buf);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
+    if (n < 0 || bytes.size() + static_cast<std::size_t>(n) > maxBytes) return false;
     if (n == 0) return true;
     bytes.insert(bytes.end(), buf, buf + n);
   }

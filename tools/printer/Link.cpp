@@ -11,18 +11,18 @@
 namespace brindle::printer {
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using Steady = std::chrono::steady_clock;
 
 // Reading at `rate` bytes per second: credit grows with time, capped at a
 // twentieth of a second's worth so that an idle host cannot save up a
 // burst faster than the line.
 class Pace {
  public:
-  explicit Pace(std::uint64_t rate) : rate_(rate), last_(Clock::now()) {}
+  explicit Pace(std::uint64_t rate) : rate_(rate), last_(Steady::now()) {}
   // Bytes that may be read now (0: wait WaitMs() first).
   std::size_t Allowed() {
     if (rate_ == 0) return SIZE_MAX;
-    const auto now = Clock::now();
+    const auto now = Steady::now();
     const double seconds = std::chrono::duration<double>(now - last_).count();
     last_ = now;
     credit_ = std::min(credit_ + seconds * static_cast<double>(rate_),
@@ -39,7 +39,7 @@ class Pace {
 
  private:
   std::uint64_t rate_;
-  Clock::time_point last_;
+  Steady::time_point last_;
   double credit_ = 0;
 };
 
@@ -64,8 +64,7 @@ std::string Bytes(std::uint64_t n) { return std::to_string(n) + (n == 1 ? " byte
 
 // A stalled connection reads nothing more; it ends when the host hangs up,
 // another host connects, or the printer is stopped.
-LinkResult Stall(const Connection& link, std::uint64_t total, const StopSignal& stop) {
-  const std::string after = "stalled after " + Bytes(total);
+LinkResult Stall(const Connection& link, const std::string& after, const StopSignal& stop) {
   for (;;) {
     pollfd fds[3] = {{stop.fd(), POLLIN, 0},
                      {link.fd, static_cast<short>(link.pty ? 0 : POLLRDHUP), 0},
@@ -97,31 +96,48 @@ LinkResult Stall(const Connection& link, std::uint64_t total, const StopSignal& 
 }  // namespace
 
 LinkResult ServeLink(const Connection& link, Session& session, const Options& options,
-                     const StopSignal& stop) {
+                     const StopSignal& stop, Clock& clock, std::int64_t& busyUntil) {
   Pace pace(options.rate);
   std::uint64_t total = 0;
   std::uint8_t buffer[4096];
   for (;;) {
-    if (options.stallAfter > 0 && total >= options.stallAfter) return Stall(link, total, stop);
+    const std::int64_t now = clock.NowMs();
+    const bool toPrint = session.Waiting() && session.Online();
+    if (toPrint && now >= busyUntil) {
+      // A reply the host does not take is lost, as on a real line; the
+      // next read shows whether the host has gone.
+      const std::vector<std::uint8_t> reply = session.Process();
+      if (!reply.empty()) SendAll(link.fd, reply);
+      busyUntil = now + PrintMs(session.TakePrintedRows());
+      continue;
+    }
+    // Stalled, or off-line with a full buffer, it reads nothing more; what
+    // it holds is carried out when the connection ends.
+    if (options.stallAfter > 0 && total >= options.stallAfter) {
+      return Stall(link, "stalled after " + Bytes(total), stop);
+    }
+    if (session.Room() == 0 && !session.Online()) {
+      return Stall(link, "off-line, receive buffer full after " + Bytes(total), stop);
+    }
 
-    std::size_t want = sizeof buffer;
+    // Read what the buffer has room for (and the fault limits allow), or
+    // wait for the printing to end or the line's pace.
+    std::size_t want = std::min(sizeof buffer, session.Room());
     if (options.closeAfter > 0) want = std::min<std::uint64_t>(want, options.closeAfter - total);
     if (options.stallAfter > 0) want = std::min<std::uint64_t>(want, options.stallAfter - total);
-    const std::size_t allowed = pace.Allowed();
-    int timeout = -1;
-    pollfd fds[2] = {{stop.fd(), POLLIN, 0}, {link.fd, POLLIN, 0}};
-    int count = 2;
-    if (allowed == 0) {
-      timeout = pace.WaitMs();
-      count = 1;
+    int timeout = toPrint ? static_cast<int>(std::min<std::int64_t>(busyUntil - now, 60000)) : -1;
+    if (want > 0) {
+      const std::size_t allowed = pace.Allowed();
+      if (allowed == 0) timeout = timeout < 0 ? pace.WaitMs() : std::min(timeout, pace.WaitMs());
+      want = std::min(want, allowed);
     }
-    want = std::min(want, allowed);
-    const int ready = ::poll(fds, count, timeout);
+    pollfd fds[2] = {{stop.fd(), POLLIN, 0}, {link.fd, POLLIN, 0}};
+    const int ready = ::poll(fds, want > 0 ? 2 : 1, timeout);
     if (ready < 0 && errno != EINTR) {
       return {LinkEnd::Failed, "poll failed: " + std::string(std::strerror(errno))};
     }
     if (fds[0].revents) return {LinkEnd::Stopped, "stopped"};
-    if (count == 1 || ready <= 0) continue;
+    if (want == 0 || ready <= 0) continue;
 
     const ssize_t n = ::read(link.fd, buffer, want);
     if (n == 0) return {LinkEnd::PeerClosed, "closed by host"};
@@ -133,10 +149,8 @@ LinkResult ServeLink(const Connection& link, Session& session, const Options& op
     }
     pace.Spend(static_cast<std::size_t>(n));
     total += static_cast<std::uint64_t>(n);
-    const std::vector<std::uint8_t> reply = session.Feed(buffer, static_cast<std::size_t>(n));
-    // A reply the host does not take is lost, as on a real line; the next
-    // read shows whether the host has gone.
-    if (!reply.empty()) SendAll(link.fd, reply);
+    const std::vector<std::uint8_t> answers = session.Receive(buffer, static_cast<std::size_t>(n));
+    if (!answers.empty()) SendAll(link.fd, answers);
     if (options.closeAfter > 0 && total >= options.closeAfter) {
       return {LinkEnd::Dropped, "dropped after " + Bytes(total)};
     }

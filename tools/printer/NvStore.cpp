@@ -11,8 +11,8 @@
 namespace brindle::printer {
 namespace {
 
-std::vector<Command> DecodeAll(const std::vector<std::uint8_t>& bytes) {
-  Decoder decoder;
+std::vector<Command> DecodeAll(const std::vector<std::uint8_t>& bytes, std::uint64_t maxBytes) {
+  Decoder decoder(maxBytes);
   std::vector<Command> commands;
   decoder.Feed(bytes.data(), bytes.size(), commands);
   decoder.Finish(commands);
@@ -22,6 +22,16 @@ std::vector<Command> DecodeAll(const std::vector<std::uint8_t>& bytes) {
 bool Save(const std::string& path, const std::vector<std::uint8_t>& bytes, bool empty) {
   if (empty) return ::unlink(path.c_str()) == 0 || errno == ENOENT;
   return WriteFileAtomic(path, bytes);
+}
+
+// Reads one part's file: false when it is missing; `damaged` when it is
+// there but cannot be read whole within `maxBytes`.
+bool ReadPart(const std::string& path, std::uint64_t maxBytes, std::vector<std::uint8_t>& bytes,
+              bool& damaged) {
+  bool missing = false;
+  if (!OpenRegularFile(path, missing) && missing) return false;
+  damaged = !ReadFile(path, bytes, maxBytes);
+  return !damaged;
 }
 
 }  // namespace
@@ -51,8 +61,9 @@ std::vector<std::uint8_t> DotLogoCommand(const DotLogo& logo) {
   return out;
 }
 
-bool ParseNvSet(const std::vector<std::uint8_t>& bytes, std::vector<NvImage>& images) {
-  const std::vector<Command> commands = DecodeAll(bytes);
+bool ParseNvSet(const std::vector<std::uint8_t>& bytes, std::vector<NvImage>& images,
+                std::uint64_t maxBytes) {
+  const std::vector<Command> commands = DecodeAll(bytes, maxBytes);
   if (commands.size() != 1) return false;
   const Command& c = commands[0];
   if (c.op != Op::DefineNv || !c.complete || !c.rejected.empty() || c.images.empty()) return false;
@@ -60,17 +71,20 @@ bool ParseNvSet(const std::vector<std::uint8_t>& bytes, std::vector<NvImage>& im
   return true;
 }
 
-bool ParseDotLogo(const std::vector<std::uint8_t>& bytes, DotLogo& logo) {
-  const std::vector<Command> commands = DecodeAll(bytes);
+bool ParseDotLogo(const std::vector<std::uint8_t>& bytes, DotLogo& logo, std::uint64_t maxBytes) {
+  const std::vector<Command> commands = DecodeAll(bytes, maxBytes);
   if (commands.empty() || commands.size() > 257) return false;
-  Printer printer;
+  PrinterSetup setup;
+  setup.nvBytes = maxBytes;
+  Printer printer(setup);
   for (std::size_t i = 0; i < commands.size(); ++i) {
     const Command& c = commands[i];
     if (!c.complete) return false;
     const bool expected = i == 0 ? c.op == Op::DotMode && c.params[0] == 0
                                  : c.op == Op::DotBand && c.params[1] == 1;
     if (!expected) return false;
-    printer.Apply(c);
+    // A band is refused when the logo would outgrow the NV memory.
+    if (!printer.Apply(c).logoChanged && i > 0) return false;
   }
   logo = printer.Logo();
   return true;
@@ -83,12 +97,19 @@ bool NvStore::Load(std::vector<NvImage>& images, DotLogo& logo, std::string& err
   }
   images.clear();
   logo = DotLogo{};
+  // The largest files the memory's size allows: the commands' own bytes
+  // (at most 255 image headers, 256 band headers) and the picture.
+  const std::uint64_t nvFileMax = 3 + 255 * 4 + nvBytes_, logoFileMax = 3 + 256 * 9 + nvBytes_;
   std::vector<std::uint8_t> bytes;
-  if (ReadFile(NvPath(), bytes) && !ParseNvSet(bytes, images)) {
+  bool damaged = false;
+  if ((ReadPart(NvPath(), nvFileMax, bytes, damaged) && !ParseNvSet(bytes, images, nvBytes_)) ||
+      damaged) {
     error = NvPath() + " is damaged";
     return false;
   }
-  if (ReadFile(LogoPath(), bytes) && !ParseDotLogo(bytes, logo)) {
+  if ((ReadPart(LogoPath(), logoFileMax, bytes, damaged) &&
+       !ParseDotLogo(bytes, logo, nvBytes_)) ||
+      damaged) {
     error = LogoPath() + " is damaged";
     return false;
   }

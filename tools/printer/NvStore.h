@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/printer/Decoder.h"
 #include "tools/printer/Raster.h"
 
 namespace brindle::printer {
@@ -15,15 +16,20 @@ namespace brindle::printer {
 std::vector<std::uint8_t> NvSetCommand(const std::vector<NvImage>& images);
 std::vector<std::uint8_t> DotLogoCommand(const DotLogo& logo);
 // Accept only bytes that are exactly one complete command of the kind
-// written above; anything else (a damaged file) is refused.
-bool ParseNvSet(const std::vector<std::uint8_t>& bytes, std::vector<NvImage>& images);
-bool ParseDotLogo(const std::vector<std::uint8_t>& bytes, DotLogo& logo);
+// written above, holding at most `maxBytes` of picture (the NV memory);
+// anything else (a damaged file) is refused.
+bool ParseNvSet(const std::vector<std::uint8_t>& bytes, std::vector<NvImage>& images,
+                std::uint64_t maxBytes = kDefaultNvBytes);
+bool ParseDotLogo(const std::vector<std::uint8_t>& bytes, DotLogo& logo,
+                  std::uint64_t maxBytes = kDefaultNvBytes);
 
 class NvStore {
  public:
-  explicit NvStore(std::string dir) : dir_(std::move(dir)) {}
+  explicit NvStore(std::string dir, std::uint64_t nvBytes = kDefaultNvBytes)
+      : dir_(std::move(dir)), nvBytes_(nvBytes) {}
   // Reads what is stored; a missing file is an empty part. Returns false
-  // with `error` set when the directory or a damaged file is unusable.
+  // with `error` set when the directory is unusable or a file is damaged:
+  // not a regular file, unreadable, or not what the printer would store.
   bool Load(std::vector<NvImage>& images, DotLogo& logo, std::string& error) const;
   bool SaveNv(const std::vector<NvImage>& images) const;
   bool SaveLogo(const DotLogo& logo) const;
@@ -32,6 +38,7 @@ class NvStore {
   std::string NvPath() const { return dir_ + "/nv-images.bin"; }
   std::string LogoPath() const { return dir_ + "/dot-logo.bin"; }
   std::string dir_;
+  std::uint64_t nvBytes_;
 };
 
 }  // namespace brindle::printer

@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 
+#include <algorithm>
 #include <cctype>
 
 namespace brindle::printer {
@@ -38,11 +39,25 @@ bool ParseReply(const std::string& text, std::vector<std::uint8_t>& reply) {
   return true;
 }
 
+// Three --reply values separated by commas.
+bool ParseId(const std::string& text, std::vector<std::vector<std::uint8_t>>& answers) {
+  answers.clear();
+  for (std::size_t start = 0; start <= text.size() && answers.size() < 4;) {
+    const std::size_t end = std::min(text.find(',', start), text.size());
+    answers.emplace_back();
+    if (!ParseReply(text.substr(start, end - start), answers.back())) return false;
+    start = end + 1;
+  }
+  return answers.size() == 3;
+}
+
 }  // namespace
 
 std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::string& error) {
   Options o;
-  bool serial = false, network = false;
+  bool serial = false, network = false, silent = false;
+  std::optional<std::vector<std::uint8_t>> reply;
+  std::vector<std::vector<std::uint8_t>> id;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& name = args[i];
     if (name == "--help" || name == "-h") {
@@ -53,10 +68,15 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
       serial = true;
       continue;
     }
+    if (name == "--silent") {
+      silent = true;
+      continue;
+    }
     static const char* const withValue[] = {"--bind",       "--port",        "--link",
                                             "--replay",     "--out",         "--nv-store",
                                             "--reply",      "--close-after", "--stall-after",
-                                            "--rate"};
+                                            "--rate",       "--rcvbuf",      "--nv-size",
+                                            "--status",     "--id"};
     bool known = false;
     for (const char* option : withValue) known = known || name == option;
     if (!known) {
@@ -69,6 +89,7 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
     }
     const std::string& value = args[++i];
     std::uint64_t number = 0;
+    std::string why;
     bool ok = true;
     if (name == "--bind") {
       in_addr address{};
@@ -94,7 +115,17 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
       ok = !value.empty();
       o.nvStore = value;
     } else if (name == "--reply") {
-      ok = ParseReply(value, o.reply);
+      reply.emplace();
+      ok = ParseReply(value, *reply);
+    } else if (name == "--id") {
+      ok = ParseId(value, id);
+    } else if (name == "--status") {
+      ok = ParseStatus(value, o.printer.status, why);
+    } else if (name == "--nv-size") {
+      ok = ParseNumber(value, kMaxNvBytes, o.printer.nvBytes);
+    } else if (name == "--rcvbuf") {
+      ok = ParseNumber(value, kMaxReceiveBuffer, number) && number > 0;
+      o.rcvbuf = static_cast<std::size_t>(number);
     } else if (name == "--close-after") {
       ok = ParseNumber(value, UINT64_MAX / 2, o.closeAfter) && o.closeAfter > 0;
     } else if (name == "--stall-after") {
@@ -103,9 +134,30 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
       ok = ParseNumber(value, 1'000'000'000, o.rate) && o.rate > 0;
     }
     if (!ok) {
-      error = "bad value for " + name + ": " + value;
+      error = "bad value for " + name + ": " + value + (why.empty() ? "" : " (" + why + ")");
       return std::nullopt;
     }
+  }
+  // --reply is the answer to GS I 1, which --id's first item also gives.
+  if (silent && (reply || !id.empty())) {
+    error = "--silent cannot be combined with --reply or --id";
+    return std::nullopt;
+  }
+  if (reply && !id.empty() && *reply != id[0]) {
+    error = "--reply and --id give different answers to GS I 1";
+    return std::nullopt;
+  }
+  if (!id.empty()) {
+    o.printer.model = id[0];
+    o.printer.type = id[1];
+    o.printer.version = id[2];
+  }
+  if (reply) o.printer.model = *reply;
+  if (silent) {
+    o.printer.model.clear();
+    o.printer.type.clear();
+    o.printer.version.clear();
+    o.printer.answersStatus = false;
   }
   if (serial && o.kind == PortKind::Replay) {
     error = "--serial and --replay cannot be combined";
@@ -126,8 +178,10 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
 const char* HelpText() {
   return "Usage: brindle-printer [options]\n"
          "A virtual ESC/POS receipt printer. It decodes what a host sends, answers\n"
-         "the device check GS I 1, keeps NV images and a Dot logo, and writes cut\n"
-         "pages, NV images and a command log as files.\n"
+         "the device check GS I 1 and the status requests DLE EOT, keeps NV images and\n"
+         "a Dot logo, and writes cut pages, NV images and a command log as files.\n"
+         "Like a real printer it has a 4 KiB receive buffer, 1 MiB of NV memory, pages\n"
+         "of at most 4 M dots, and prints about 1000 dot rows a second.\n"
          "\n"
          "Port (one of):\n"
          "  (default)            listen on TCP, one connection at a time\n"
@@ -137,15 +191,30 @@ const char* HelpText() {
          "  --link PATH          make PATH a symbolic link to the pseudo-terminal\n"
          "                       (implies --serial; e.g. $BRINDLE_DEVICE_DIR/ttyS0\n"
          "                       for \"COM1\")\n"
-         "  --replay FILE        decode a captured byte file, then exit\n"
+         "  --replay FILE        decode a captured byte file (a regular file), then exit\n"
          "\n"
          "Output:\n"
          "  --out DIR            output directory (default printer-out): commands.log,\n"
          "                       page-N.png per cut page, nv-N.png, dot-logo.png\n"
          "  --nv-store DIR       keep the NV images and the Dot logo across runs\n"
          "\n"
-         "Behaviour and faults (the fault options act on TCP and serial connections):\n"
-         "  --reply none|HEX     answer to GS I 1 (default 20); HEX is 1 to 50 bytes\n"
+         "The printer:\n"
+         "  --rcvbuf N           receive buffer in bytes, 1 to 1048576 (default 4096)\n"
+         "  --nv-size N          NV memory in bytes, 0 to 2097152 (default 1048576); a\n"
+         "                       larger image set or Dot logo is refused\n"
+         "  --status STATE,...   its state (default online): online, offline,\n"
+         "                       cover-open, paper-feed, paper-near-end, paper-out,\n"
+         "                       error, cutter-error, unrecoverable-error,\n"
+         "                       auto-recoverable-error; all but online and\n"
+         "                       paper-near-end make it off-line: it then answers\n"
+         "                       DLE EOT only, and carries out nothing else\n"
+         "  --id HEX,HEX,HEX     answers to GS I 1, 2 and 3 (model, type, ROM version;\n"
+         "                       default 20,02,10); each is none or 1 to 50 bytes\n"
+         "  --reply none|HEX     answer to GS I 1, the device check (default 20); the\n"
+         "                       same as --id's first item, which it may not contradict\n"
+         "  --silent             answer nothing at all, not even DLE EOT\n"
+         "\n"
+         "Faults (on TCP and serial connections):\n"
          "  --close-after N      drop each connection after reading N bytes\n"
          "  --stall-after N      stop reading each connection after N bytes, until the\n"
          "                       host hangs up or another host connects\n"
@@ -153,7 +222,9 @@ const char* HelpText() {
          "  --help               show this text\n"
          "\n"
          "Standard output (line-buffered): \"listening on ADDR:PORT\" or \"serial on PATH\",\n"
-         "then one summary line per connection. SIGINT or SIGTERM ends it cleanly.\n";
+         "then one summary line per connection. SIGINT or SIGTERM ends it cleanly.\n"
+         "Exit status: 0 after a stop or a replay, 1 when the output, the NV store, the\n"
+         "port or the replayed file cannot be used, 2 for a bad command line.\n";
 }
 
 }  // namespace brindle::printer

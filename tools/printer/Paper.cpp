@@ -4,11 +4,17 @@
 
 namespace brindle::printer {
 
+bool Paper::Fits(std::uint64_t width, std::uint64_t height) const {
+  const std::uint64_t rows = rows_.size() + height;
+  const std::uint64_t wide =
+      std::max<std::uint64_t>({width, static_cast<std::uint64_t>(width_), 1});
+  return rows <= kMaxPageRows && wide * rows <= kMaxPageDots;
+}
+
 bool Paper::Print(const Raster& image, int scaleX, int scaleY) {
   if (image.Empty()) return true;
   const std::uint64_t width = static_cast<std::uint64_t>(image.width) * scaleX;
-  const std::uint64_t rows = static_cast<std::uint64_t>(image.height) * scaleY;
-  if (rows_.size() + rows > kMaxPageRows || dots_ + width * rows > kMaxPageDots) return false;
+  if (!Fits(width, static_cast<std::uint64_t>(image.height) * scaleY)) return false;
 
   for (int y = 0; y < image.height; ++y) {
     std::vector<std::uint8_t> row(width, 0);
@@ -18,13 +24,14 @@ bool Paper::Print(const Raster& image, int scaleX, int scaleY) {
     }
     for (int copy = 0; copy < scaleY; ++copy) rows_.push_back(row);
   }
-  dots_ += width * rows;
   width_ = std::max(width_, static_cast<int>(width));
   return true;
 }
 
-void Paper::Feed(int rows) {
-  for (int i = 0; i < rows && rows_.size() < kMaxPageRows; ++i) rows_.emplace_back();
+int Paper::Feed(int rows) {
+  int fed = 0;
+  for (; fed < rows && Fits(0, 1); ++fed) rows_.emplace_back();
+  return fed;
 }
 
 Raster Paper::Cut() {

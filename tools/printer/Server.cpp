@@ -9,6 +9,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -18,6 +19,7 @@
 #include "tools/printer/Fd.h"
 #include "tools/printer/Files.h"
 #include "tools/printer/Link.h"
+#include "tools/printer/Replay.h"
 
 namespace brindle::printer {
 namespace {
@@ -28,21 +30,50 @@ struct Context {
   Output& output;
   const NvStore* store;
   const StopSignal& stop;
+  Clock& clock;
   int connections = 0;
+  std::int64_t busyUntil = 0;  // on `clock`: when the printing given so far ends
 };
+
+// The end of a connection: the printer carries out what it has received
+// (the time that takes goes on after the host has left) and logs the rest.
+void FinishSession(Context& ctx, Session& session) {
+  session.Finish();
+  ctx.busyUntil = std::max(ctx.busyUntil, ctx.clock.NowMs()) + PrintMs(session.TakePrintedRows());
+}
 
 // Serves one connection and reports it on standard output and in the log.
 LinkResult Serve(Context& ctx, const Connection& link, const std::string& peer) {
   const int number = ++ctx.connections;
   ctx.output.Log("# connection " + std::to_string(number) + (peer.empty() ? "" : " from " + peer));
-  Session session(ctx.printer, ctx.output, ctx.store);
-  const LinkResult result = ServeLink(link, session, ctx.options, ctx.stop);
-  session.Finish();
+  Session session(ctx.printer, ctx.output, ctx.store, ctx.options.rcvbuf);
+  const LinkResult result =
+      ServeLink(link, session, ctx.options, ctx.stop, ctx.clock, ctx.busyUntil);
+  FinishSession(ctx, session);
   const std::string summary = Summary(number, peer, session.stats(), ctx.printer, result.text);
   ctx.output.Log("# " + summary);
   std::printf("%s\n", summary.c_str());
   return result;
 }
+
+// Steady time whose waits end early when the printer is asked to stop.
+class StoppableClock final : public Clock {
+ public:
+  explicit StoppableClock(const StopSignal& stop) : stop_(stop) {}
+  std::int64_t NowMs() override { return steady_.NowMs(); }
+  bool Sleep(std::int64_t ms) override {
+    for (const std::int64_t end = ms > 0 ? NowMs() + ms : 0; ms > 0 && NowMs() < end;) {
+      pollfd p{stop_.fd(), POLLIN, 0};
+      const auto left = static_cast<int>(std::min<std::int64_t>(end - NowMs(), 60000));
+      if (::poll(&p, 1, std::max(left, 0)) > 0) return false;
+    }
+    return !stop_.Raised();
+  }
+
+ private:
+  const StopSignal& stop_;
+  SteadyClock steady_;
+};
 
 int Fail(const std::string& what) {
   std::fprintf(stderr, "brindle-printer: %s\n", what.c_str());
@@ -61,12 +92,11 @@ int RunTcp(Context& ctx) {
   if (!listener) return Fail(std::string("socket: ") + std::strerror(errno));
   const int on = 1;
   ::setsockopt(listener.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-  // A small receive buffer makes a stall or a slow line hold the host back
-  // after some kilobytes instead of megabytes; accepted sockets inherit it.
-  if (o.stallAfter > 0 || o.rate > 0) {
-    const int size = 4096;
-    ::setsockopt(listener.get(), SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
-  }
+  // A receive buffer of a real printer's size: a printer that is busy,
+  // off-line, stalled or on a slow line holds the host back after some
+  // kilobytes, as real hardware does. Accepted sockets inherit it.
+  const int size = static_cast<int>(o.rcvbuf);
+  ::setsockopt(listener.get(), SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_port = htons(static_cast<std::uint16_t>(o.port));
@@ -176,15 +206,18 @@ int RunSerial(Context& ctx) {
 }
 
 int RunReplay(Context& ctx) {
-  std::vector<std::uint8_t> bytes;
-  if (!ReadFile(ctx.options.replayFile, bytes)) return Fail("cannot read " + ctx.options.replayFile);
+  bool missing = false;
+  if (!OpenRegularFile(ctx.options.replayFile, missing)) {
+    return Fail("cannot read " + ctx.options.replayFile);
+  }
   const int number = ++ctx.connections;
   ctx.output.Log("# connection " + std::to_string(number) + " from " + ctx.options.replayFile);
-  Session session(ctx.printer, ctx.output, ctx.store);
-  session.Feed(bytes.data(), bytes.size());
-  session.Finish();
-  const std::string summary =
-      Summary(number, ctx.options.replayFile, session.stats(), ctx.printer, "end of file");
+  Session session(ctx.printer, ctx.output, ctx.store, ctx.options.rcvbuf);
+  const ReplayEnd end = Replay(ctx.options.replayFile, session, ctx.clock);
+  FinishSession(ctx, session);
+  if (end == ReplayEnd::Unreadable) return Fail("cannot read " + ctx.options.replayFile);
+  const std::string summary = Summary(number, ctx.options.replayFile, session.stats(), ctx.printer,
+                                      end == ReplayEnd::Stopped ? "stopped" : "end of file");
   ctx.output.Log("# " + summary);
   std::printf("%s\n", summary.c_str());
   return 0;
@@ -199,8 +232,8 @@ int RunPrinter(const Options& options) {
   std::string error;
   if (!output.Open(error)) return Fail(error);
 
-  Printer printer(options.reply);
-  NvStore store(options.nvStore);
+  Printer printer(options.printer);
+  NvStore store(options.nvStore, options.printer.nvBytes);
   const NvStore* storeUsed = options.nvStore.empty() ? nullptr : &store;
   if (storeUsed) {
     std::vector<NvImage> images;
@@ -212,7 +245,8 @@ int RunPrinter(const Options& options) {
   output.WriteNv(printer.Nv());
   output.WriteLogo(printer.Logo());
 
-  Context ctx{options, printer, output, storeUsed, stop};
+  StoppableClock clock(stop);
+  Context ctx{options, printer, output, storeUsed, stop, clock};
   switch (options.kind) {
     case PortKind::Tcp: return RunTcp(ctx);
     case PortKind::Serial: return RunSerial(ctx);

@@ -1,5 +1,8 @@
 #include "tools/printer/Session.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace brindle::printer {
 namespace {
 
@@ -7,21 +10,91 @@ std::string Count(std::uint64_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
+void Append(std::vector<std::uint8_t>& to, const std::vector<std::uint8_t>& bytes) {
+  to.insert(to.end(), bytes.begin(), bytes.end());
+}
+
 }  // namespace
 
-std::vector<std::uint8_t> Session::Feed(const std::uint8_t* bytes, std::size_t size) {
-  std::vector<Command> commands;
-  decoder_.Feed(bytes, size, commands);
-  stats_.bytes += size;
+Session::Session(Printer& printer, Output& output, const NvStore* store, std::size_t bufferSize)
+    : printer_(printer),
+      output_(output),
+      store_(store),
+      decoder_(printer.setup().nvBytes),
+      bufferSize_(bufferSize) {
+  buffer_.reserve(bufferSize);
+}
+
+std::vector<std::uint8_t> Session::Receive(const std::uint8_t* bytes, std::size_t size) {
+  const std::size_t take = std::min(size, Room());
+  std::vector<std::uint8_t> answers;
+  // Answers the request DLE EOT n whose n is bytes[i].
+  const auto answer = [&](std::size_t i) {
+    if (bytes[i] < 1 || bytes[i] > 4) return;
+    Command request;
+    request.op = Op::RealTimeStatus;
+    request.offset = stats_.bytes + i - 2;
+    request.length = 3;
+    request.mnemonic = "DLE EOT";
+    request.params = {bytes[i]};
+    const std::vector<std::uint8_t> status = printer_.RealTimeStatus(bytes[i]);
+    stats_.replies += status.empty() ? 0 : 1;
+    Append(answers, status);
+    output_.Log(LogLine(request, status.empty() ? "no reply" : "replied " + HexBytes(status)));
+  };
+  // The first two bytes may end a request begun before them; further on,
+  // each EOT byte found is checked for the DLE before it.
+  for (std::size_t i = 0; i < std::min<std::size_t>(take, 2); ++i) {
+    if (lastTwo_ == 0x1004) answer(i);
+    lastTwo_ = static_cast<std::uint16_t>(lastTwo_ << 8 | bytes[i]);
+  }
+  const std::uint8_t* const last = bytes + take - 1;
+  for (const std::uint8_t* p = bytes + 1; take > 2 && p < last; ++p) {
+    p = static_cast<const std::uint8_t*>(std::memchr(p, 0x04, static_cast<std::size_t>(last - p)));
+    if (!p) break;
+    if (p[-1] == 0x10) answer(static_cast<std::size_t>(p + 1 - bytes));
+  }
+  if (take >= 2) lastTwo_ = static_cast<std::uint16_t>(bytes[take - 2] << 8 | bytes[take - 1]);
+  buffer_.insert(buffer_.end(), bytes, bytes + take);
+  stats_.bytes += take;
+  return answers;
+}
+
+std::vector<std::uint8_t> Session::Process() {
   std::vector<std::uint8_t> reply;
-  for (const Command& c : commands) Handle(c, reply);
+  if (!printer_.Online()) return reply;
+  // Commands are carried out in order up to the first that prints: what
+  // follows it waits in the buffer until the printing is done.
+  const std::uint64_t rowsBefore = rows_;
+  std::size_t at = 0;
+  std::vector<Command> commands;
+  while (at < buffer_.size() && rows_ == rowsBefore) {
+    commands.clear();
+    at += decoder_.FeedUntilCommand(buffer_.data() + at, buffer_.size() - at, commands);
+    for (const Command& c : commands) Handle(c, reply);
+  }
+  buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<long>(at));
   // A logo arrives one band per command; its picture is rewritten once per
   // piece of input rather than once per band.
   WriteLogoIfChanged();
   return reply;
 }
 
+std::vector<std::uint8_t> Session::Feed(const std::uint8_t* bytes, std::size_t size) {
+  std::vector<std::uint8_t> answers;
+  for (std::size_t at = 0; at < size && Room() > 0;) {
+    const std::size_t take = std::min(size - at, Room());
+    Append(answers, Receive(bytes + at, take));
+    while (Waiting() && Online()) Append(answers, Process());
+    at += take;
+  }
+  return answers;
+}
+
 void Session::Finish() {
+  while (Waiting() && Online()) Process();
+  stats_.unprocessed = buffer_.size();
+  buffer_.clear();
   std::vector<Command> commands;
   decoder_.Finish(commands);
   std::vector<std::uint8_t> unused;
@@ -37,11 +110,14 @@ void Session::Handle(const Command& c, std::vector<std::uint8_t>& reply) {
     ++stats_.commands;
   }
   if (!c.complete) ++stats_.incomplete;
+  // A real-time request was answered and logged when it arrived.
+  if (c.op == Op::RealTimeStatus && c.complete) return;
 
   Outcome o = printer_.Apply(c);
+  rows_ += o.rows;
   if (!o.reply.empty()) {
     ++stats_.replies;
-    reply.insert(reply.end(), o.reply.begin(), o.reply.end());
+    Append(reply, o.reply);
   }
   if (o.page) {
     const int number = output_.WritePage(*o.page);
@@ -71,8 +147,11 @@ std::string Summary(int number, const std::string& peer, const SessionStats& s,
   line += ": " + Count(s.bytes, "byte", "bytes") + ", " + Count(s.commands, "command", "commands") +
           ", " + Count(s.unknownBytes, "unknown byte", "unknown bytes") + ", " +
           std::to_string(s.incomplete) + " incomplete, " + Count(s.pages, "page", "pages") + ", " +
-          Count(s.replies, "reply", "replies") + "; NV " +
-          Count(printer.Nv().size(), "image", "images");
+          Count(s.replies, "reply", "replies");
+  if (s.unprocessed > 0) {
+    line += ", " + Count(s.unprocessed, "byte", "bytes") + " not processed (off-line)";
+  }
+  line += "; NV " + Count(printer.Nv().size(), "image", "images");
   if (printer.Logo().Width() > 0) {
     line += ", Dot logo " + std::to_string(printer.Logo().Width()) + "x" +
             std::to_string(printer.Logo().Height());

@@ -1,7 +1,6 @@
 #include "tools/printer/StopSignal.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -10,8 +9,10 @@ namespace brindle::printer {
 namespace {
 
 int g_writeFd = -1;
+volatile std::sig_atomic_t g_raised = 0;
 
 void OnSignal(int) {
+  g_raised = 1;
   if (g_writeFd >= 0) {
     const char byte = 1;
     [[maybe_unused]] ssize_t n = ::write(g_writeFd, &byte, 1);
@@ -39,9 +40,6 @@ StopSignal& StopSignal::Install() {
   return instance;
 }
 
-bool StopSignal::Raised() const {
-  pollfd p{readFd_, POLLIN, 0};
-  return ::poll(&p, 1, 0) > 0 && (p.revents & POLLIN);
-}
+bool StopSignal::Raised() const { return g_raised != 0; }
 
 }  // namespace brindle::printer
