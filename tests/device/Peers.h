@@ -22,8 +22,9 @@
 
 namespace brindle::test {
 
-// A TCP socket the test owns: Listen makes it listen on a free loopback
-// port with the given receive buffer and never accepts.
+// A TCP socket the test owns, on a free loopback port: Listen makes it
+// listen with the given receive buffer and never accept; Bind only takes
+// the port, so that connections to it are refused.
 class UniqueSocket {
  public:
   UniqueSocket() = default;
@@ -32,21 +33,27 @@ class UniqueSocket {
   ~UniqueSocket() {
     if (fd_ >= 0) ::close(fd_);
   }
-  int Listen(int receiveBuffer) {
+  int Listen(int receiveBuffer) { return Open(receiveBuffer, true); }
+  int Bind() { return Open(0, false); }
+
+ private:
+  int Open(int receiveBuffer, bool listen) {
     fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+    if (receiveBuffer > 0) {
+      ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+    }
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof a;
-    if (::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(fd_, 8) != 0 ||
+    if (::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+        (listen && ::listen(fd_, 8) != 0) ||
         ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &length) != 0) {
       return -1;
     }
     return ntohs(a.sin_port);
   }
 
- private:
   int fd_ = -1;
 };
 
