@@ -416,6 +416,61 @@ TEST_F(CliWithPrinter, UploadsToManyPrintersAndReportsEachOne) {
   }
 }
 
+// status in several of the printer's states, over TCP and as COM1; an
+// off-line printer answers the status requests only. A silent printer
+// ends the command within 2 s with exit 3.
+TEST_F(CliWithPrinter, StatusReportsThePrintersState) {
+  const std::string onlineIds = "model: 20 \" \"\ntype: 02\nfirmware: 10\n";
+  const std::string noIds = "model: no answer\ntype: no answer\nfirmware: no answer\n";
+  const std::string none = "error cause: none (12)\n";
+  const struct {
+    const char* state;
+    bool serial;
+    std::string report;
+  } cases[] = {
+      {"online", false,
+       "printer: on-line (12)\noff-line cause: none (12)\n" + none + "paper sensor: none (12)\n" +
+           onlineIds},
+      {"cover-open", false,
+       "printer: off-line (1A)\noff-line cause: cover open (16)\n" + none +
+           "paper sensor: none (12)\n" + noIds},
+      {"paper-out", false,
+       "printer: off-line (1A)\noff-line cause: printing stopped at the paper end (32)\n" + none +
+           "paper sensor: paper near its end, paper out (7E)\n" + noIds},
+      {"error", false,
+       "printer: off-line (1A)\noff-line cause: an error occurred (52)\nerror cause: mechanical "
+       "error (16)\npaper sensor: none (12)\n" + noIds},
+      {"paper-near-end", true,
+       "printer: on-line (12)\noff-line cause: none (12)\n" + none +
+           "paper sensor: paper near its end (1E)\n" + onlineIds},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.state);
+    std::vector<std::string> args = {kPrinter, "--status", c.state, "--out", out()};
+    if (c.serial) args.insert(args.end(), {"--link", dir.File("ttyS0")});
+    else args.insert(args.end(), {"--port", "0"});
+    test::BackgroundProcess printer(args);
+    const std::string first = printer.ReadLine();
+    std::vector<std::string> cli = {kCli, "status"};
+    if (c.serial) {
+      printer.ReadLine();  // the link
+    } else {
+      cli.insert(cli.end(), {"--ip", "127.0.0.1", "--tcp-port", first.substr(first.rfind(':') + 1)});
+    }
+    const auto r = RunProcess(cli, {{"BRINDLE_DEVICE_DIR", dir.str()}});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, c.report);
+  }
+  test::BackgroundProcess silent({kPrinter, "--silent", "--port", "0", "--out", out()});
+  const std::string listening = silent.ReadLine();
+  const auto start = std::chrono::steady_clock::now();
+  const auto r = RunProcess({kCli, "status", "--json", "--ip", "127.0.0.1", "--tcp-port",
+                             listening.substr(listening.rfind(':') + 1)});
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  EXPECT_EQ(r.status, 3);
+  EXPECT_TRUE(r.out.starts_with("{\"answered\": false, \"offLine\": null")) << r.out;
+}
+
 TEST_F(CliWithPrinter, APrinterThatHangsUpMidUploadFailsTheStream) {
   test::BackgroundProcess printer({kPrinter, "--port", "0", "--close-after", "500", "--out", out()});
   const std::string listening = printer.ReadLine();
