@@ -40,7 +40,7 @@ class IUploadCtrl {
                               int& width) = 0;
   // Converts the file as a "Thermal" upload would and returns the path of
   // the picture to show: the file itself for a 1-bit logo, else the
-  // temporary preview file.
+  // temporary preview file; empty when that could not be written.
   virtual std::string MakePreviewFile(const std::string& path, int halftoneMode,
                                       std::int16_t level) = 0;
 };

@@ -88,9 +88,9 @@ class LogoBitmap {
   int PackConvertedBands();
 
   // The temporary monochrome files "Temp.bmp" (monoImage) and "TempTe.bmp"
-  // (grayImage cut at 128) in the current directory: 255 without picture,
-  // 0 when the file cannot be created or written (or the picture is beyond
-  // the working images), 1 when written.
+  // (grayImage cut at 128) in the folder of image/TempFiles.h: 255 without
+  // picture, 0 when the file cannot be created or written (or the picture
+  // is beyond the working images), 1 when written.
   int WritePreviewFile();
   int WriteAdjustedFile();
 

@@ -33,7 +33,9 @@ std::string MakePreviewFile(const std::string& path, int halftoneMode, std::uint
   auto logo = std::make_unique<LogoBitmap>();
   const LogoConversion c = ConvertLogo(*logo, path, halftoneMode, level);
   if (!c.needsConversion) return path;
-  logo->WritePreviewFile();
+  // A picture that was not written is never named: an older Temp.bmp is
+  // not this file's conversion.
+  if (logo->WritePreviewFile() != 1) return "";
   return TempFilePath(kPreviewFileName);
 }
 

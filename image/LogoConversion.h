@@ -32,9 +32,10 @@ LogoConversion ConvertLogo(LogoBitmap& logo, const std::string& path, int halfto
                            std::uint16_t level, RasterOrder order = RasterOrder::Columns);
 
 // Converts the file as a "Thermal" upload would, with its own LogoBitmap,
-// and names the picture to show: for a file that needs conversion "Temp.bmp"
-// in the current directory (rewritten from monoImage), otherwise the path
-// itself. Empty when the current directory cannot be determined.
+// and names the picture to show: for a file that needs conversion
+// "Temp.bmp" in the temporary pictures' folder (rewritten from monoImage),
+// otherwise the path itself. Empty when the converted picture could not be
+// written (the picture did not load or convert, or the folder refused it).
 std::string MakePreviewFile(const std::string& path, int halftoneMode, std::uint16_t level);
 
 // The bit depth, height and width of a BMP file as loaded: 0 on success,

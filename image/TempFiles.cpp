@@ -10,6 +10,11 @@
 namespace brindle {
 namespace {
 
+std::string& PictureDir() {
+  static std::string dir;
+  return dir;
+}
+
 void PutLe16(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
   out[at] = static_cast<std::uint8_t>(v);
   out[at + 1] = static_cast<std::uint8_t>(v >> 8);
@@ -32,8 +37,10 @@ std::string CurrentDirectory() {
   return {};
 }
 
+void SetTempPictureDir(const std::string& dir) { PictureDir() = dir; }
+
 std::string TempFilePath(const char* name) {
-  std::string dir = CurrentDirectory();
+  const std::string dir = PictureDir().empty() ? CurrentDirectory() : PictureDir();
   return dir.empty() ? std::string() : dir + name;
 }
 
@@ -44,7 +51,9 @@ int LogoBitmap::WriteAdjustedFile() { return WriteMonoFile(kAdjustedFileName, tr
 // A 1-bit BMP of the picture's width and height: 14-byte file header,
 // 40-byte information header, colour table white then black, rows in the
 // stored order. A set bit (black) is a monoImage value of 0, or a grayImage
-// value below 128. Resolutions and important colours are 0.
+// value below 128. Resolutions and important colours are 0. The file is
+// replaced as a whole, so a symbolic link of that name is replaced rather
+// than followed and nobody reads a half-written picture.
 int LogoBitmap::WriteMonoFile(const char* name, bool fromGray) {
   if (!HasPicture()) return 255;
   if (!FitsWorkImages()) return 0;
@@ -76,7 +85,7 @@ int LogoBitmap::WriteMonoFile(const char* name, bool fromGray) {
       if (black) row[x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
     }
   }
-  return WriteWholeFile(path, file.data(), file.size()) ? 1 : 0;
+  return ReplaceWholeFile(path, file.data(), file.size()) ? 1 : 0;
 }
 
 }  // namespace brindle

@@ -1,5 +1,5 @@
 #pragma once
-// The current directory and the paths of the temporary monochrome files.
+// Where the temporary monochrome files go, and their paths.
 #include <string>
 
 namespace brindle {
@@ -11,8 +11,13 @@ inline constexpr const char* kAdjustedFileName = "/TempTe.bmp";
 // determined (for example when it was removed).
 std::string CurrentDirectory();
 
-// CurrentDirectory() followed by `name` ("/Temp.bmp" or "/TempTe.bmp");
-// empty when the directory cannot be determined.
+// The folder the temporary files are written into from now on; empty (as
+// at start) means the current directory at the time of each write. The
+// programs set it from settings/Places.h (brindle-cli to a private folder).
+void SetTempPictureDir(const std::string& dir);
+
+// That folder followed by `name` ("/Temp.bmp" or "/TempTe.bmp"); empty when
+// the current directory is the folder and cannot be determined.
 std::string TempFilePath(const char* name);
 
 }  // namespace brindle

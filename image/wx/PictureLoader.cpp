@@ -3,6 +3,11 @@
 #include <wx/app.h>
 #include <wx/gdicmn.h>
 #include <wx/log.h>
+#include <wx/mstream.h>
+
+#include <vector>
+
+#include "image/FileBytes.h"
 
 namespace brindle {
 namespace {
@@ -49,9 +54,14 @@ bool DecodePicture(const std::string& path, PictureKindValue kind, DecodedPictur
   const wxBitmapType type = HandlerFor(kind);
   if (type == wxBITMAP_TYPE_INVALID) return false;
   EnsureHandlers();
+  // The bytes are read by the program's own bounded reader, which takes
+  // regular files only, so a FIFO or a device never reaches the decoder.
+  std::vector<std::uint8_t> bytes;
+  if (!ReadWholeFile(path, kMaxBmpFileBytes, bytes)) return false;
+  wxMemoryInputStream in(bytes.data(), bytes.size());
   wxLogNull quiet;
   wxImage image;
-  if (!image.LoadFile(wxString::FromUTF8(path), type) || !image.IsOk()) return false;
+  if (!image.LoadFile(in, type) || !image.IsOk()) return false;
   out.himetricWidth = MulDiv(image.GetWidth(), 2540, kPictureDotsPerInch);
   out.himetricHeight = MulDiv(image.GetHeight(), 2540, kPictureDotsPerInch);
   out.image = image;

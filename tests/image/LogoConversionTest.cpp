@@ -1,12 +1,15 @@
 // The probes, the per-file conversion used by uploads and the preview, and
 // the size query of the logo list.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <filesystem>
 #include <tuple>
 
 #include "BmpBuilder.h"
 #include "TempDir.h"
 #include "image/LogoConversion.h"
+#include "image/TempFiles.h"
 
 namespace brindle {
 namespace {
@@ -123,6 +126,24 @@ TEST_F(Conversion, PreviewNamesTheConvertedFileOrThePathItself) {
   EXPECT_EQ(MakePreviewFile(Path("missing.bmp"), 0, 5), Path("missing.bmp"));
 }
 
+// The pictures go to the folder given; a picture that could not be written
+// there is never named, so an older Temp.bmp is not shown in its place.
+TEST_F(Conversion, PreviewWritesIntoTheGivenFolderAndNamesNothingItCouldNotWrite) {
+  const std::string colour = File("colour.bmp", test::Solid24(8, 8, 0, 0, 0));
+  ASSERT_EQ(MakePreviewFile(colour, 0, 5), Path("Temp.bmp"));
+  std::filesystem::create_directory(Path("pictures"));
+  for (const auto& [folder, named] : {std::pair{Path("pictures"), Path("pictures/Temp.bmp")},
+                                      std::pair{Path("missing"), std::string()}}) {
+    SetTempPictureDir(folder);
+    EXPECT_EQ(MakePreviewFile(colour, 1, 5), named);
+  }
+  SetTempPictureDir("");
+  EXPECT_TRUE(Exists("pictures/TempTe.bmp"));
+  // Pixels at offset 54, so it needs conversion, but no picture loads.
+  const Bytes damaged = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0};
+  EXPECT_EQ(MakePreviewFile(Write("damaged.bmp", damaged), 0, 5), "");
+}
+
 // Pictures too large to pack still report their true size so that the logo
 // list can refuse them; failures leave the outputs untouched.
 TEST_F(Conversion, QueryBitmapSizeReportsDepthHeightAndWidth) {
@@ -137,6 +158,10 @@ TEST_F(Conversion, QueryBitmapSizeReportsDepthHeightAndWidth) {
   EXPECT_EQ(query(File("b.bmp", topDown)), std::tuple(0, 1, 3, 9));
   EXPECT_EQ(query(File("c.bmp", test::Blank1(4096, 400, 0, 0xFFFFFF))), std::tuple(0, 1, 400, 4096));
   EXPECT_EQ(query(Path("missing.bmp")), std::tuple(-1, -5, -5, -5));
+  // A FIFO is refused at once instead of waiting for a writer.
+  ASSERT_EQ(::mkfifo(Path("fifo.bmp").c_str(), 0600), 0);
+  EXPECT_EQ(query(Path("fifo.bmp")), std::tuple(-1, -5, -5, -5));
+  EXPECT_EQ(MakePreviewFile(Path("fifo.bmp"), 0, 5), Path("fifo.bmp"));
   EXPECT_EQ(query(Write("junk.bmp", Bytes{'B', 'M', 1})), std::tuple(-1, -5, -5, -5));
 }
 

@@ -67,13 +67,20 @@ TEST_F(TempFile, RowsArePaddedToFourBytes) {
   }
 }
 
-TEST_F(TempFile, ResultIsZeroWhenTheFileCannotBeCreatedOrWritten) {
+// Each file replaces its name as a whole: a symbolic link of that name is
+// replaced and its target never written. A name that cannot be replaced
+// gives 0.
+TEST_F(TempFile, FilesReplaceTheirNameAndNeverWriteThroughALink) {
   auto logo = LoadLogo(test::Solid24(8, 8, 0, 0, 0));
   std::filesystem::create_directory(Path("Temp.bmp"));
   EXPECT_EQ(logo->WritePreviewFile(), 0);
-  // A device that takes no data: the write fails after the file opened.
-  ASSERT_EQ(::symlink("/dev/full", Path("TempTe.bmp").c_str()), 0);
-  EXPECT_EQ(logo->WriteAdjustedFile(), 0);
+  Write("target.bmp", {1, 2, 3});
+  ASSERT_EQ(::symlink(Path("target.bmp").c_str(), Path("TempTe.bmp").c_str()), 0);
+  EXPECT_EQ(logo->WriteAdjustedFile(), 1);
+  EXPECT_EQ(Read("target.bmp"), (Bytes{1, 2, 3}));
+  EXPECT_FALSE(std::filesystem::is_symlink(Path("TempTe.bmp")));
+  EXPECT_EQ(Read("TempTe.bmp").size(), 62u + 4 * 8);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 3);
 }
 
 TEST_F(TempFile, PathsHaveNoLengthLimit) {
