@@ -7,15 +7,15 @@
 
 namespace brindle {
 
-void CMainDlg::AddLogo(const std::string& name, const std::string& path) {
+bool CMainDlg::AddLogo(const std::string& name, const std::string& path, bool report) {
   int depth = 0, height = 0, width = 0;
   // A file that does not load, or that an upload could not convert or
   // pack, is refused here instead of being listed with sizes that mean
   // nothing.
   if (uploadCtrl_.QueryBitmapSize(path, depth, height, width) != 0 ||
       !LogoFitsDevice(depth, width, height)) {
-    host_.Show("Out of range bitmap file.", "Error", MsgButtons::Ok, MsgIcon::Stop);
-    return;
+    if (report) host_.Show("Out of range bitmap file.", "Error", MsgButtons::Ok, MsgIcon::Stop);
+    return false;
   }
   const int size = LogoDeviceSize(width, height);
   logoList_.push_back({name, size, path, depth, height, width});
@@ -25,6 +25,7 @@ void CMainDlg::AddLogo(const std::string& name, const std::string& path) {
   UpdateCounters(logoCount_, totalSize_);
   UpdateSizeTexts(width, height);
   EnableOperationControls(true);
+  return true;
 }
 
 void CMainDlg::AddLogoRow(const std::string& name, int size) {

@@ -119,8 +119,12 @@ void CMainDlg::UpdateSizeTexts(int width, int height) {
 void CMainDlg::OnExit() { host_.RequestClose(); }
 
 void CMainDlg::OnClose() {
-  SaveLogoList();
-  SavePortSettings();
+  const std::string list = SaveLogoList();
+  const std::string ports = SavePortSettings();
+  if (!list.empty() || !ports.empty()) {
+    const std::string text = list + (!list.empty() && !ports.empty() ? "\n" : "") + ports;
+    host_.Show(text, "Error", MsgButtons::Ok, MsgIcon::Stop);
+  }
   host_.EndDialog(kDialogCancel);
 }
 

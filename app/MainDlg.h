@@ -15,8 +15,8 @@ namespace brindle {
 
 class CMainDlg {
  public:
-  // `settingsDir` is the directory that holds files.ini and nvupload.ini
-  // (the executable's directory in the real program).
+  // `settingsDir` is the folder that holds files.ini and nvupload.ini
+  // (settings/Places.h); it is created when the settings are first saved.
   CMainDlg(IMainHost& host, IUploadCtrl& uploadCtrl, std::string settingsDir);
 
   // Start-up, before the window becomes visible. Returns true.
@@ -32,15 +32,17 @@ class CMainDlg {
   void UpdateSizeTexts(int width, int height);
 
   // "Exit" sends the close request; the close request saves both settings
-  // files and ends the dialog.
+  // files, shows one message naming each file that could not be written,
+  // and ends the dialog.
   void OnExit();
   void OnClose();
   // Enter and Esc end the dialog at once without writing anything.
   void OnEnterKey();
   void OnEscapeKey();
 
-  // The logo list.
-  void AddLogo(const std::string& name, const std::string& path);
+  // The logo list. AddLogo returns false when it refused the file, which it
+  // reports with a message box unless `report` is false.
+  bool AddLogo(const std::string& name, const std::string& path, bool report = true);
   void AddLogoRow(const std::string& name, int size);
   void OnOpenFile();
   void OpenLogoFile();
@@ -51,11 +53,12 @@ class CMainDlg {
   std::string LogoPathList() const { return MakeLogoPathList(logoList_); }
   const std::vector<LogoEntry>& logoList() const { return logoList_; }
 
-  // The settings files beside the executable.
+  // The settings files. The savers return what to tell the user when the
+  // file could not be written (empty when it was).
   void LoadLogoList();
   void LoadPortSettings();
-  void SaveLogoList();
-  void SavePortSettings();
+  std::string SaveLogoList();
+  std::string SavePortSettings();
 
   // The preview panel.
   void ShowPicture(const std::string& path);
@@ -90,6 +93,7 @@ class CMainDlg {
 
  private:
   std::string SettingsPath(const char* file) const;
+  std::string WriteSettingsFile(const char* file, const std::string& bytes);
 
   IMainHost& host_;
   IUploadCtrl& uploadCtrl_;

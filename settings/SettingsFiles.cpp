@@ -49,7 +49,7 @@ std::optional<std::vector<LoadedLogo>> ReadLogoList(const std::string& path) {
   std::string line;
   if (!reader.IsOpen() || !reader.Next(line) || line != kSectionRead) return std::nullopt;
   std::vector<LoadedLogo> logos;
-  while (reader.Next(line)) {
+  while (logos.size() < kMaxStoredLogos && reader.Next(line)) {
     const std::string value = LineValue(line);
     const auto bar = value.find('|');
     LoadedLogo logo;

@@ -2,6 +2,7 @@
 // files.ini (the logo list) and nvupload.ini (the seven port list
 // selections): their exact bytes and the rules by which they are read back.
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,9 +37,14 @@ struct LoadedLogo {
   std::string path;
 };
 
-// Reads files.ini. Nothing when the file is missing, cannot be opened or
-// does not begin with the section line; otherwise every further line in
-// file order (possibly none).
+// The most entries files.ini is read for: the list never holds more, so
+// the program never writes more.
+inline constexpr std::size_t kMaxStoredLogos = 255;
+
+// Reads files.ini. Nothing when the file is missing, cannot be opened (also
+// when it is not a regular file or is too large) or does not begin with the
+// section line; otherwise the further lines in file order (possibly none),
+// at most kMaxStoredLogos of them.
 std::optional<std::vector<LoadedLogo>> ReadLogoList(const std::string& path);
 
 struct LoadedPortSettings {
@@ -48,7 +54,8 @@ struct LoadedPortSettings {
   PortSelections selections{};
 };
 
-// Reads nvupload.ini; nothing when it is missing or cannot be opened.
+// Reads nvupload.ini; nothing when it is missing or cannot be opened (as
+// for files.ini).
 std::optional<LoadedPortSettings> ReadPortSettings(const std::string& path);
 
 // The value of a settings line: after the first "=" up to the next "=" or

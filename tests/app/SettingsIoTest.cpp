@@ -2,6 +2,8 @@
 // them at close.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app/FakeMainHost.h"
 #include "app/FakeUploadCtrl.h"
 #include "app/MainDlg.h"
@@ -13,6 +15,7 @@ namespace {
 
 using test::FakeMainHost;
 using test::FakeUploadCtrl;
+using test::ShownMessage;
 using test::TempDir;
 
 struct Window {
@@ -92,13 +95,13 @@ TEST_F(SettingsIo, RoundTripRestoresTheListAndTheSevenSelections) {
   EXPECT_EQ(again.dlg.previewPath(), "/l/c.bmp");
 }
 
-TEST_F(SettingsIo, ThreeHundredStoredEntriesAllLoadAndOpenFileRefuses) {
+TEST_F(SettingsIo, AStoredListIsReadUpTo255EntriesAndOpenFileRefusesMore) {
   std::string text = "[LOGO]\r\r\n";
   for (int i = 1; i <= 300; ++i) text += "Logofile" + std::to_string(i) + "=/l/c.bmp|c.bmp|8|8|8\r\r\n";
   dir.Write("files.ini", text);
   Window w(ctrl, dir);
-  EXPECT_EQ(w.dlg.logoCount(), 300);
-  EXPECT_EQ(w.host.texts[id::kFileCounter], "Logo Files : 300 / 255");
+  EXPECT_EQ(w.dlg.logoCount(), 255);
+  EXPECT_EQ(w.host.texts[id::kFileCounter], "Logo Files : 255 / 255");
   w.host.chosenFiles.push_back("/l/a.bmp");
   w.dlg.OnOpenFile();
   EXPECT_EQ(w.host.fileDialogs, 0);
@@ -149,6 +152,52 @@ TEST_F(SettingsIo, UnloadableStoredLogosAreRefusedOneByOne) {
   EXPECT_EQ(w.dlg.logoCount(), 1);
   ASSERT_EQ(w.host.messages.shown.size(), 1u);
   EXPECT_EQ(w.host.messages.shown[0].text, "Out of range bitmap file.");
+}
+
+// Ten refused stored logos get a box each; any more are counted in one
+// last box, so a damaged list cannot hold the window back box after box.
+TEST_F(SettingsIo, RefusedStoredLogosShowAtMostTenBoxesThenACount) {
+  const ShownMessage refused{"Out of range bitmap file.", "Error", MsgButtons::Ok, MsgIcon::Stop};
+  for (int missing : {10, 13}) {
+    std::string text = "[LOGO]\r\r\n";
+    for (int i = 0; i < missing; ++i) text += "Logofile=/l/gone.bmp|gone.bmp\r\r\n";
+    dir.Write("files.ini", text + "Logofile=/l/c.bmp|c.bmp\r\r\n");
+    Window w(ctrl, dir);
+    EXPECT_EQ(w.dlg.logoCount(), 1);
+    std::vector<ShownMessage> expected(10, refused);
+    if (missing == 13) {
+      expected.push_back(
+          {"3 more logo files could not be loaded.", "Error", MsgButtons::Ok, MsgIcon::Stop});
+    }
+    EXPECT_EQ(w.host.messages.shown, expected);
+  }
+}
+
+// The folder is made on the first save; a file that cannot be written is
+// named, with the system's reason, in one box before the window closes.
+TEST_F(SettingsIo, SavingMakesTheFolderAndReportsEachFileItCouldNotWrite) {
+  dir.Write("file", "");
+  std::filesystem::create_directories(dir.File("taken/files.ini"));
+  const std::string blocked = dir.File("file/brindle"), taken = dir.File("taken");
+  const struct {
+    std::string folder, message;
+  } cases[] = {
+      {dir.File("new/brindle"), ""},
+      {taken, "Could not save " + taken + "/files.ini: Is a directory"},
+      {blocked, "Could not save " + blocked + "/files.ini: Not a directory\n"
+                "Could not save " + blocked + "/nvupload.ini: Not a directory"},
+  };
+  for (const auto& c : cases) {
+    FakeMainHost host;
+    CMainDlg dlg(host, ctrl, c.folder);
+    dlg.OnInitDialog();
+    dlg.OnClose();
+    std::vector<ShownMessage> expected;
+    if (!c.message.empty()) expected.push_back({c.message, "Error", MsgButtons::Ok, MsgIcon::Stop});
+    EXPECT_EQ(host.messages.shown, expected);
+    EXPECT_EQ(host.endResults, std::vector<int>{kDialogCancel});
+    EXPECT_EQ(std::filesystem::exists(c.folder + "/nvupload.ini"), c.folder != blocked);
+  }
 }
 
 }  // namespace

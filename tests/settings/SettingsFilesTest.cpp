@@ -1,7 +1,9 @@
 // files.ini and nvupload.ini: exact bytes written, the rules for reading
 // them back, and hostile files.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <filesystem>
 #include <random>
 
 #include "settings/SettingsFiles.h"
@@ -109,6 +111,28 @@ TEST(SettingsWrite, ReplaceFileWritesExactBytesAndKeepsTheOldFileOnFailure) {
   EXPECT_EQ(dir.Read("files.ini"), "");
 }
 
+// Only a regular file of at most 16 MiB is read. Anything else counts as a
+// file that cannot be opened, at once: a FIFO would block the open, and
+// /dev/zero would be read for ever.
+TEST(SettingsRead, OnlyRegularFilesOfAtMost16MiBAreRead) {
+  TempDir dir;
+  ASSERT_EQ(::mkfifo(dir.File("fifo.ini").c_str(), 0600), 0);
+  std::filesystem::create_symlink("/dev/zero", dir.File("zero.ini"));
+  std::filesystem::create_directory(dir.File("dir.ini"));
+  for (const char* name : {"limit.ini", "over.ini"}) {
+    dir.Write(name, "[LOGO]\r\r\nLogofile1=/a.bmp|a.bmp\r\r\n");
+  }
+  std::filesystem::resize_file(dir.File("limit.ini"), 16 << 20);
+  std::filesystem::resize_file(dir.File("over.ini"), (16 << 20) + 1);
+  for (const char* name : {"fifo.ini", "zero.ini", "dir.ini", "over.ini"}) {
+    EXPECT_FALSE(ReadLogoList(dir.File(name))) << name;
+    EXPECT_FALSE(ReadPortSettings(dir.File(name))) << name;
+  }
+  const auto limit = ReadLogoList(dir.File("limit.ini"));
+  ASSERT_TRUE(limit);
+  EXPECT_EQ((*limit)[0].path, "/a.bmp");
+}
+
 // Hostile files: nothing crashes, hangs or grows without bound, and what
 // loads follows the same rules.
 TEST(SettingsRead, HostileFilesLoadByTheSameRules) {
@@ -123,7 +147,7 @@ TEST(SettingsRead, HostileFilesLoadByTheSameRules) {
   std::string many = "[LOGO]\r\r\n";
   for (int i = 0; i < 100000; ++i) many += "L=p|n\r\r\n";
   dir.Write("many.ini", many);
-  EXPECT_EQ(ReadLogoList(dir.File("many.ini"))->size(), 100000u);
+  EXPECT_EQ(ReadLogoList(dir.File("many.ini"))->size(), 255u);  // the list's own limit
 
   std::mt19937 random(7);
   for (int round = 0; round < 300; ++round) {
