@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <utility>
 
@@ -121,14 +122,13 @@ bool WriteWholeFile(const std::string& path, const std::uint8_t* data, std::size
   return fd.ok() && WriteAll(fd.get(), data, size) && fd.Close();
 }
 
-std::string ReplacementPath(const std::string& path) {
-  return path + "." + std::to_string(::getpid()) + ".new";
-}
-
 bool ReplaceWholeFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
-  // The new file's name is this process's own, so programs writing the same
-  // name at once never share a half-written file.
-  const std::string temp = ReplacementPath(path);
+  // The new file's name is this call's own (process and sequence number),
+  // so programs or threads writing the same name at once never share a
+  // half-written file.
+  static std::atomic<unsigned> writes{0};
+  const std::string temp =
+      path + "." + std::to_string(::getpid()) + "-" + std::to_string(writes++) + ".new";
   const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
   Fd fd(::open(temp.c_str(), flags, 0666));
   if (!fd.ok() && errno == EEXIST && ::unlink(temp.c_str()) == 0) {

@@ -30,8 +30,4 @@ bool WriteWholeFile(const std::string& path, const std::uint8_t* data, std::size
 // behind, when any step fails.
 bool ReplaceWholeFile(const std::string& path, const std::uint8_t* data, std::size_t size);
 
-// The name of the new file ReplaceWholeFile writes for `path` in this
-// process, for cleaning up after an interrupted write.
-std::string ReplacementPath(const std::string& path);
-
 }  // namespace brindle

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <thread>
 
 #include "device/Peers.h"
 #include "support/Process.h"
@@ -20,6 +21,7 @@
 namespace brindle {
 namespace {
 
+namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 using test::RunProcess;
 
@@ -208,6 +210,96 @@ TEST_F(CliProcess, PortsShowsDevicesAndWhoMayOpenThem) {
         line("USB", "usb/lp1") + "may be opened (used by USB jobs now)\n"}) {
     EXPECT_NE(r.out.find(expected), std::string::npos) << expected << "\n" << r.out;
   }
+}
+
+TEST_F(CliProcess, VersionOfEachProgram) {
+  EXPECT_EQ(RunProcess({kCli, "--version"}).out, "brindle-cli 3.10\n");
+  EXPECT_EQ(RunProcess({kPrinter, "--version"}).out, "brindle-printer 3.10\n");
+}
+
+// convert writes nothing in the user's folder but its --output, which
+// replaces a symbolic link instead of writing through it. Its pictures are
+// made in a private folder that is gone afterwards.
+TEST_F(CliProcess, ConvertWritesOnlyItsOutput) {
+  test::TempDir tmp;
+  const std::map<std::string, std::string> env = {{"TMPDIR", tmp.str()}};
+  const Bytes colour = ReadFile(kSamples + "colour-fruit.bmp");
+  fs::copy_file(kSamples + "colour-fruit.bmp", dir.File("Temp.bmp"));
+  auto r = RunProcess({kCli, "convert", "Temp.bmp", "--output", "out.bmp"}, env, dir.str());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadFile(dir.File("Temp.bmp")), colour);
+  r = RunProcess({kCli, "convert", "Temp.bmp"}, env, dir.str());
+  EXPECT_EQ(r.status, 64);
+  EXPECT_EQ(r.err, "./Temp.bmp: --output names the input file\n");
+  EXPECT_EQ(ReadFile(dir.File("Temp.bmp")), colour);
+
+  fs::rename(dir.File("Temp.bmp"), dir.File("victim.bmp"));
+  fs::create_symlink("victim.bmp", dir.File("Temp.bmp"));
+  r = RunProcess({kCli, "convert", kSamples + "gray-cafe.bmp"}, env, dir.str());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadFile(dir.File("victim.bmp")), colour);
+  EXPECT_FALSE(fs::is_symlink(dir.File("Temp.bmp")));
+  EXPECT_EQ(ReadFile(dir.File("Temp.bmp")), Converted("gray-cafe.bmp", "none"));
+  EXPECT_TRUE(fs::is_empty(tmp.path()));
+}
+
+TEST_F(CliProcess, ConvertIntoAFolderThatCannotBeWrittenExits73) {
+  fs::create_directory(dir.File("gone"));
+  const std::string script = "cd \"$1\" && rmdir \"$1\" && exec \"$2\" convert \"$3\"";
+  const auto r = RunProcess(
+      {"/bin/sh", "-c", script, "sh", dir.File("gone"), kCli, kSamples + "gray-cafe.bmp"});
+  EXPECT_EQ(r.status, 73);
+  EXPECT_EQ(r.err, "./Temp.bmp: cannot write the picture (No such file or directory)\n");
+}
+
+TEST_F(CliProcess, TwentyConvertsAtOnceInOneFolderEachGiveTheirOwnPicture) {
+  const std::string inputs[] = {"gray-cafe.bmp", "colour-fruit.bmp"};
+  const std::string modes[] = {"none", "diffusion"};
+  std::string script;
+  for (int i = 0; i < 20; ++i) {
+    script += kCli + " convert " + kSamples + inputs[i % 2] + " --halftone " + modes[i / 2 % 2] +
+              " --output out" + std::to_string(i) + ".bmp & ";
+  }
+  ASSERT_EQ(RunProcess({"/bin/sh", "-c", script + "wait"}, {}, dir.str()).status, 0);
+  for (int i = 0; i < 20; ++i) {
+    EXPECT_EQ(ReadFile(dir.File("out" + std::to_string(i) + ".bmp")),
+              Converted(inputs[i % 2], modes[i / 2 % 2]))
+        << i;
+  }
+}
+
+// A FIFO would block the open until a writer comes; it is refused at once
+// as a file that cannot be used.
+TEST_F(CliProcess, AFifoIsRefusedAtOnce) {
+  const std::string fifo = dir.File("f.bmp");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{kCli, "info", fifo},
+        {kCli, "convert", fifo, "--output", dir.File("o.bmp")},
+        {kCli, "upload", "--port", "TCP/IP", "--ip", "127.0.0.1", "--tcp-port", "1", fifo}}) {
+    const auto start = std::chrono::steady_clock::now();
+    const auto r = RunProcess(args);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << args[1];
+    EXPECT_EQ(r.status, 65) << args[1];
+    EXPECT_NE((r.out + r.err).find(args[1] == "info" ? "rejected" : "Out of range bitmap file."),
+              std::string::npos);
+  }
+}
+
+// Ended by a signal, an upload still removes its private picture folder.
+TEST_F(CliProcess, ASignalDuringAnUploadStillRemovesThePrivateFolder) {
+  test::TempDir tmp;
+  test::TcpPeer silent({.answerCheck = false, .stopReadingAfter = 0});
+  test::BackgroundProcess upload({kCli, "upload", "--port", "TCP/IP", "--ip", "127.0.0.1",
+                                  "--tcp-port", silent.PortText(), "--halftone", "diffusion",
+                                  kSamples + "gray-cafe.bmp"},
+                                 {{"TMPDIR", tmp.str()}});
+  for (int i = 0; i < 100 && fs::is_empty(tmp.path()); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  ASSERT_FALSE(fs::is_empty(tmp.path()));
+  upload.Stop();
+  EXPECT_TRUE(fs::is_empty(tmp.path()));
 }
 
 // The virtual printer, reached over TCP and over its pseudo-terminal as COM1.

@@ -136,6 +136,11 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
     o.helpAll = true;
     return {o, ""};
   }
+  if (args[0] == "--version") {
+    Options o;
+    o.version = true;
+    return {o, ""};
+  }
   const auto command = CommandNamed(args[0]);
   if (!command) return {std::nullopt, "unknown command '" + args[0] + "'"};
   Options o;
@@ -240,15 +245,18 @@ std::string UsageText(std::optional<Command> command) {
   const std::string ports =
       "brindle-cli ports    [--json]\n"
       "    lists the port names, their devices and whether this user may open them\n";
+  const std::string general =
+      "brindle-cli --help | --version\n    shows this text, or the program's version\n";
   const std::string exits =
       "exit status: 0 done, 1 port not opened, 2 serial settings refused, 3 the device check\n"
       "  failed (printout and erase over COM need the printer's ready answer; elsewhere only a\n"
       "  check that cannot be sent fails) or, for status, no answer, 4 the transfer failed,\n"
-      "  5 some of several printers failed, 64 usage error, 65 a file that cannot be used\n";
+      "  5 some of several printers failed, 64 usage error, 65 a file that cannot be used,\n"
+      "  73 an output that cannot be written\n";
   std::string text = "usage:\n";
   if (!command) {
-    return text + upload + erase + printout + convert + info + status + ports + portOptions +
-           fleetOptions + exits;
+    return text + upload + erase + printout + convert + info + status + ports + general +
+           portOptions + fleetOptions + exits;
   }
   switch (*command) {
     case Command::Upload: return text + upload + portOptions + fleetOptions + exits;

@@ -13,6 +13,7 @@ struct Options {
   Command command = Command::Upload;
   bool help = false;
   bool helpAll = false;  // --help before any command
+  bool version = false;  // --version instead of a command
   bool quiet = false;
 
   // Port options.

@@ -1,12 +1,18 @@
 #include "tools/cli/CliRun.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <vector>
 
 #include "device/JobMessages.h"
 #include "device/LogoPathList.h"
 #include "device/ThermalUpload.h"
+#include "image/Bmp.h"
+#include "image/FileBytes.h"
 #include "image/LogoLimits.h"
 
 namespace brindle::cli {
@@ -72,31 +78,38 @@ int Printout(const Options& o, IUploadCtrl& ctrl, Environment& env) {
   return result == JobOk ? 0 : ReportFailure(result, env);
 }
 
+// --output is replaced as a whole, so a symbolic link of that name is
+// replaced and its target left alone. Only a device or pipe that the path
+// names (such as /dev/stdout) is written into.
+bool WriteOutput(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+    return WriteWholeFile(path, bytes.data(), bytes.size());
+  }
+  return ReplaceWholeFile(path, bytes.data(), bytes.size());
+}
+
 int Convert(const Options& o, IUploadCtrl& ctrl, Environment& env) {
   const std::string& path = o.files[0];
   if (!Measure(ctrl, path).Accepted()) {
     env.err << path << ": " << kRejected << "\n";
     return kExitRejected;
   }
+  std::error_code ec;
+  if (std::filesystem::equivalent(path, o.output, ec)) {
+    env.err << o.output << ": --output names the input file\n";
+    return kExitUsage;
+  }
   const std::string shown =
       ctrl.MakePreviewFile(path, o.halftone, static_cast<std::int16_t>(o.level));
-  std::ifstream in(shown, std::ios::binary);
-  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (!in.good() && !in.eof()) {
-    env.err << shown << ": cannot read the converted picture\n";
-    return kExitRejected;
+  std::vector<std::uint8_t> bytes;
+  if (shown.empty() || !ReadWholeFile(shown, kMaxBmpFileBytes, bytes)) {
+    env.err << path << ": cannot make the converted picture\n";
+    return kExitCannotCreate;
   }
-  std::error_code ec;
-  if (std::filesystem::exists(o.output, ec) &&
-      std::filesystem::equivalent(shown, o.output, ec)) {
-    return 0;  // already there
-  }
-  std::ofstream outFile(o.output, std::ios::binary | std::ios::trunc);
-  outFile << bytes;
-  outFile.close();
-  if (!outFile) {
-    env.err << o.output << ": cannot write the picture\n";
-    return kExitRejected;
+  if (!WriteOutput(o.output, bytes)) {
+    env.err << o.output << ": cannot write the picture (" << std::strerror(errno) << ")\n";
+    return kExitCannotCreate;
   }
   return 0;
 }

@@ -13,6 +13,7 @@ namespace brindle::cli {
 // Exit statuses besides the job results 0..4.
 inline constexpr int kExitUsage = 64;
 inline constexpr int kExitRejected = 65;
+inline constexpr int kExitCannotCreate = 73;
 
 struct Environment {
   std::ostream& out;

@@ -2,17 +2,21 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <optional>
 
 #include "core/MessageBox.h"
 #include "device/NVUploadCtrl.h"
 #include "image/LogoLimits.h"
+#include "image/TempFiles.h"
+#include "settings/Places.h"
 #include "tools/cli/CliOptions.h"
 #include "tools/cli/CliRun.h"
 #include "tools/cli/FleetCommand.h"
 #include "tools/cli/OpenFailure.h"
 #include "tools/cli/PortsReport.h"
+#include "tools/cli/PrivateTempDir.h"
 #include "tools/cli/ProgressPorts.h"
 #include "tools/cli/StatusReport.h"
 
@@ -42,6 +46,23 @@ int main(int argc, char** argv) {
     return cli::kExitUsage;
   }
   const cli::Options& options = *parsed.options;
+  if (options.version) {
+    std::cout << "brindle-cli " BRINDLE_VERSION "\n";
+    return 0;
+  }
+  // The commands that convert pictures keep them in a folder of their own.
+  std::optional<cli::PrivateTempDir> pictures;
+  if (!options.help && (options.command == cli::Command::Convert ||
+                        (options.command == cli::Command::Upload && options.halftone != 0))) {
+    const std::string root = TempRoot(ProcessEnvironment());
+    pictures.emplace(root);
+    if (!pictures->ok()) {
+      std::cerr << "brindle-cli: cannot make a temporary folder in " << root << " ("
+                << std::strerror(pictures->error()) << ")\n";
+      return cli::kExitCannotCreate;
+    }
+    SetTempPictureDir(pictures->path());
+  }
   const bool terminal = isatty(STDERR_FILENO) != 0;
   if (!options.help && !options.printers.empty()) {
     return cli::RunFleetCommand(options, std::cin, std::cout, std::cerr, terminal);

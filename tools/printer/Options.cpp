@@ -64,6 +64,10 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
       o.help = true;
       continue;
     }
+    if (name == "--version") {
+      o.version = true;
+      continue;
+    }
     if (name == "--serial") {
       serial = true;
       continue;
@@ -220,6 +224,7 @@ const char* HelpText() {
          "                       host hangs up or another host connects\n"
          "  --rate N             read at most N bytes per second (a slow line)\n"
          "  --help               show this text\n"
+         "  --version            show the version\n"
          "\n"
          "Standard output (line-buffered): \"listening on ADDR:PORT\" or \"serial on PATH\",\n"
          "then one summary line per connection. SIGINT or SIGTERM ends it cleanly.\n"

@@ -32,6 +32,7 @@ struct Options {
   std::uint64_t stallAfter = 0;  // 0: off
   std::uint64_t rate = 0;        // bytes per second; 0: as fast as they come
   bool help = false;
+  bool version = false;
 };
 
 // Parses argv[1..]; on a bad command line returns nothing and sets `error`.

@@ -19,5 +19,9 @@ int main(int argc, char** argv) {
     std::fputs(brindle::printer::HelpText(), stdout);
     return 0;
   }
+  if (options->version) {
+    std::puts("brindle-printer " BRINDLE_VERSION);
+    return 0;
+  }
   return brindle::printer::RunPrinter(*options);
 }
