@@ -3,16 +3,18 @@
 // process when it closes.
 #include <wx/app.h>
 
-#include <string>
+#include "settings/Places.h"
 
 namespace brindle {
 
 class CMainApp final : public wxApp {
  public:
+  // Where the window keeps its settings and pictures; set before wx starts.
+  static Places places;
+  // Whether the window ran; wx reports the intended `false` of OnInit as a
+  // failed start, so the exit status is taken from this instead.
+  static bool windowRan;
   bool OnInit() override;
 };
-
-// Directory of the running executable; the settings files live there.
-std::string ExecutableDir();
 
 }  // namespace brindle

@@ -3,12 +3,9 @@
 // virtual printer on 127.0.0.1:9100, and message boxes are answered by a
 // hook the way a user would answer them.
 #include <gtest/gtest.h>
-#include <gtk/gtk.h>
 #include <unistd.h>
 #include <wx/choice.h>
 #include <wx/image.h>
-#include <wx/modalhook.h>
-#include <wx/msgdlg.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
 
@@ -26,50 +23,6 @@ namespace {
 
 const std::string kSamples = std::string(BRINDLE_SOURCE_DIR) + "/res/samples/";
 const char* const kLogos[] = {"mono-shop.bmp", "gray-cafe.bmp", "colour-fruit.bmp"};
-
-struct Shown {
-  std::string text;
-  std::string caption;
-};
-
-// Answers every message box once it is on the screen: Yes to questions,
-// OK to the rest. Keeps what each said and, when asked, a screenshot.
-class MessageAnswerer : public wxModalDialogHook {
- public:
-  std::vector<Shown> shown;
-  // A message whose text begins with `screenshotWhen` is photographed into
-  // `screenshotFile` before it is answered.
-  std::string screenshotWhen;
-  std::string screenshotFile;
-
- protected:
-  int Enter(wxDialog* dialog) override {
-    auto* box = wxDynamicCast(dialog, wxMessageDialog);
-    if (!box) return wxID_NONE;
-    shown.push_back({box->GetMessage().utf8_string(), box->GetTitle().utf8_string()});
-    const bool question = (box->GetMessageDialogStyle() & wxYES_NO) != 0;
-    const std::string text = box->GetMessage().utf8_string();
-    const std::string screenshot =
-        !screenshotWhen.empty() && text.rfind(screenshotWhen, 0) == 0 ? screenshotFile : "";
-    // The box is shown by GTK's own loop; a timer answers it from there.
-    auto* timer = new wxTimer;
-    timer->Bind(wxEVT_TIMER, [box, timer, question, screenshot](wxTimerEvent&) {
-      if (!screenshot.empty()) {
-        const std::string command = "import -window \"$(xdotool search --sync --onlyvisible "
-                                    "--name '^" + box->GetTitle().utf8_string() +
-                                    "$' | tail -n 1)\" " + test::ScreenshotPath(screenshot);
-        EXPECT_EQ(std::system(command.c_str()), 0);
-      }
-      gtk_dialog_response(GTK_DIALOG(box->GetHandle()),
-                          question ? GTK_RESPONSE_YES : GTK_RESPONSE_OK);
-      timer->Stop();
-      timer->CallAfter([timer] { delete timer; });
-    });
-    timer->StartOnce(300);
-    return wxID_NONE;
-  }
-  void Exit(wxDialog*) override {}
-};
 
 // Takes a screenshot of the progress window while the main thread is
 // blocked in the job's waits, from a second thread that only runs tools.
@@ -127,7 +80,7 @@ class DeviceOpsGui : public ::testing::Test {
 
   char oldDir[4096] = {};
   test::TempDir settings, work, printerOut;
-  MessageAnswerer answerer;
+  test::MessageAnswerer answerer;
 };
 
 TEST_F(DeviceOpsGui, UploadPrintoutAndEraseOverTcpToTheVirtualPrinter) {

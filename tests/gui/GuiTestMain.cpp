@@ -3,10 +3,12 @@
 #include "gui/GuiTestMain.h"
 
 #include <gtest/gtest.h>
+#include <gtk/gtk.h>
 #include <wx/app.h>
 #include <wx/bitmap.h>
 #include <wx/image.h>
 #include <wx/init.h>
+#include <wx/msgdlg.h>
 
 #include <wx/time.h>
 #include <wx/timer.h>
@@ -118,6 +120,32 @@ void ClickButton(wxWindow* window, int id) {
   wxCommandEvent click(wxEVT_BUTTON, id);
   click.SetEventObject(button);
   button->GetEventHandler()->ProcessEvent(click);
+}
+
+int MessageAnswerer::Enter(wxDialog* dialog) {
+  auto* box = wxDynamicCast(dialog, wxMessageDialog);
+  if (!box) return wxID_NONE;
+  shown.push_back({box->GetMessage().utf8_string(), box->GetTitle().utf8_string()});
+  const bool question = (box->GetMessageDialogStyle() & wxYES_NO) != 0;
+  const std::string text = box->GetMessage().utf8_string();
+  const std::string screenshot =
+      !screenshotWhen.empty() && text.rfind(screenshotWhen, 0) == 0 ? screenshotFile : "";
+  // The box is shown by GTK's own loop; a timer answers it from there.
+  auto* timer = new wxTimer;
+  timer->Bind(wxEVT_TIMER, [box, timer, question, screenshot](wxTimerEvent&) {
+    if (!screenshot.empty()) {
+      const std::string command = "import -window \"$(xdotool search --sync --onlyvisible "
+                                  "--name '^" + box->GetTitle().utf8_string() +
+                                  "$' | tail -n 1)\" " + ScreenshotPath(screenshot);
+      EXPECT_EQ(std::system(command.c_str()), 0);
+    }
+    gtk_dialog_response(GTK_DIALOG(box->GetHandle()),
+                        question ? GTK_RESPONSE_YES : GTK_RESPONSE_OK);
+    timer->Stop();
+    timer->CallAfter([timer] { delete timer; });
+  });
+  timer->StartOnce(delayMs);
+  return wxID_NONE;
 }
 
 std::string ScreenshotPath(const std::string& name) {

@@ -1,6 +1,7 @@
 #pragma once
 // Shared helpers of the tests that run real windows under Xvfb.
 #include <wx/image.h>
+#include <wx/modalhook.h>
 #include <wx/window.h>
 
 #include <functional>
@@ -38,6 +39,28 @@ void ClickAt(wxWindow* control, int x, int y);
 
 // Sends a button click to the control `id` of `window`, as a user's click does.
 void ClickButton(wxWindow* window, int id);
+
+struct Shown {
+  std::string text;
+  std::string caption;
+};
+
+// Answers every message box once it is on the screen, after `delayMs`: Yes
+// to questions, OK to the rest. Keeps what each said and, when asked, a
+// screenshot.
+class MessageAnswerer : public wxModalDialogHook {
+ public:
+  std::vector<Shown> shown;
+  int delayMs = 300;
+  // A message whose text begins with `screenshotWhen` is photographed into
+  // `screenshotFile` before it is answered.
+  std::string screenshotWhen;
+  std::string screenshotFile;
+
+ protected:
+  int Enter(wxDialog* dialog) override;
+  void Exit(wxDialog*) override {}
+};
 
 // Where a test writes its screenshots (BRINDLE_SCREENSHOT_DIR, else the
 // current directory).

@@ -9,7 +9,11 @@
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/timer.h>
 
+#include <sys/stat.h>
+
+#include <chrono>
 #include <filesystem>
 #include <set>
 
@@ -17,6 +21,7 @@
 #include "gui/GuiTestMain.h"
 #include "res/ControlIds.h"
 #include "res/DialogTemplate.h"
+#include "support/TempDir.h"
 
 namespace brindle {
 namespace {
@@ -127,6 +132,59 @@ TEST_F(MainWindowGui, EscapeEndsTheWindowAtOnce) {
   });
   EXPECT_EQ(window->RunModal(), wxID_CANCEL);
   test::DestroyWindow(window);
+}
+
+// Hostile settings cannot keep the window from appearing: a files.ini that
+// is /dev/zero, one naming 100,000 missing logos, and logos that are FIFOs
+// (which would block an open) are all dealt with in at most 11 boxes.
+TEST(HostileSettingsGui, TheWindowAppearsWithinFiveSecondsAfterAtMostElevenBoxes) {
+  std::string missing = "[LOGO]\r\r\n";
+  for (int i = 0; i < 100000; ++i) missing += "Logofile=/no/such/logo.bmp|logo.bmp\r\r\n";
+  test::TempDir fifos;
+  for (const char* name : {"f.bmp", "f.jpg"}) {
+    ASSERT_EQ(::mkfifo(fifos.File(name).c_str(), 0600), 0);
+  }
+  const struct {
+    std::string list;  // files.ini, or "" for a link to /dev/zero
+    std::size_t boxes;
+    std::string last;
+  } cases[] = {
+      {"", 0, ""},
+      {missing, 11, "245 more logo files could not be loaded."},
+      {"[LOGO]\r\r\nLogofile1=" + fifos.File("f.bmp") + "|f.bmp\r\r\nLogofile2=" +
+           fifos.File("f.jpg") + "|f.jpg\r\r\n",
+       2, "Out of range bitmap file."},
+  };
+  for (const auto& c : cases) {
+    test::TempDir dir;
+    if (c.list.empty()) fs::create_symlink("/dev/zero", dir.File("files.ini"));
+    else dir.Write("files.ini", c.list);
+
+    test::MessageAnswerer answerer;
+    answerer.delayMs = 20;
+    answerer.Register();
+    auto* window = new MainWindow(nullptr, dir.str());
+    const auto start = std::chrono::steady_clock::now();
+    auto appeared = std::chrono::steady_clock::duration::max();
+    // Boxes run event loops of their own before the window's, so the
+    // window is watched for until it is shown in its own modal loop.
+    wxTimer watch;
+    watch.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+      if (!window->IsModal() || !window->IsShownOnScreen()) return;
+      watch.Stop();
+      appeared = std::chrono::steady_clock::now() - start;
+      test::ClickButton(window, id::kExit);
+    });
+    watch.Start(20);
+    window->RunModal();
+    answerer.Unregister();
+    test::DestroyWindow(window);
+    EXPECT_LT(appeared, std::chrono::seconds(5)) << c.boxes;
+    ASSERT_EQ(answerer.shown.size(), c.boxes);
+    if (c.boxes > 0) {
+      EXPECT_EQ(answerer.shown.back().text, c.last);
+    }
+  }
 }
 
 }  // namespace
