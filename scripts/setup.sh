@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libpng-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool xcompmgr x11-apps imagemagick
+  dpkg-dev lintian desktop-file-utils groff-base
 )
 
 missing=()
