@@ -13,7 +13,7 @@
 
 #include "device/BmpFiles.h"
 #include "device/NVUploadCtrl.h"
-#include "device/Peers.h"
+#include "support/Peers.h"
 #include "support/TempDir.h"
 
 namespace brindle {

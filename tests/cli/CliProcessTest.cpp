@@ -14,7 +14,7 @@
 #include <optional>
 #include <thread>
 
-#include "device/Peers.h"
+#include "support/Peers.h"
 #include "support/Process.h"
 #include "support/TempDir.h"
 

@@ -8,8 +8,8 @@
 #include <sstream>
 #include <thread>
 
-#include "port/RecordingPort.h"
-#include "support/FakeClock.h"
+#include "support/RecordingPort.h"
+#include "support/Clocks.h"
 #include "tools/cli/Fleet.h"
 #include "tools/cli/StatusReport.h"
 

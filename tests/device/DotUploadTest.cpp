@@ -4,7 +4,7 @@
 
 #include "StreamLogs.h"
 #include "device/DotUpload.h"
-#include "port/RecordingPort.h"
+#include "support/RecordingPort.h"
 #include "support/TempDir.h"
 
 namespace brindle {

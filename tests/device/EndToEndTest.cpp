@@ -9,10 +9,10 @@
 #include <functional>
 
 #include "BmpFiles.h"
-#include "Peers.h"
+#include "support/Peers.h"
 #include "device/NVUploadCtrl.h"
-#include "port/DeviceFixtures.h"
-#include "port/TestClocks.h"
+#include "support/DeviceFixtures.h"
+#include "support/Clocks.h"
 #include "support/FakeMessageBox.h"
 
 namespace brindle {

@@ -10,7 +10,7 @@
 #include "BmpFiles.h"
 #include "device/NVUploadCtrl.h"
 #include "device/PortProvider.h"
-#include "port/RecordingPort.h"
+#include "support/RecordingPort.h"
 #include "support/FakeMessageBox.h"
 #include "support/TempDir.h"
 

@@ -10,7 +10,7 @@
 #include "device/DotUpload.h"
 #include "device/LogoPathList.h"
 #include "device/ThermalUpload.h"
-#include "port/RecordingPort.h"
+#include "support/RecordingPort.h"
 #include "support/TempDir.h"
 
 namespace brindle {

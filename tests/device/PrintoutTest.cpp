@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "device/Printout.h"
-#include "port/RecordingPort.h"
+#include "support/RecordingPort.h"
 
 namespace brindle {
 namespace {

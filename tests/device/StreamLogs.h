@@ -8,7 +8,7 @@
 
 #include "BmpFiles.h"
 #include "device/PortKind.h"
-#include "port/RecordingPort.h"
+#include "support/RecordingPort.h"
 
 namespace brindle::test {
 

@@ -8,7 +8,7 @@
 
 #include "StreamLogs.h"
 #include "device/ThermalUpload.h"
-#include "port/RecordingPort.h"
+#include "support/RecordingPort.h"
 #include "support/TempDir.h"
 
 namespace brindle {

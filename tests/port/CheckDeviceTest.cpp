@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "RecordingPort.h"
+#include "support/RecordingPort.h"
 #include "port/CheckDevice.h"
 
 namespace brindle {

@@ -9,8 +9,8 @@
 #include <memory>
 #include <thread>
 
-#include "DeviceFixtures.h"
-#include "TestClocks.h"
+#include "support/DeviceFixtures.h"
+#include "support/Clocks.h"
 #include "port/CheckDevice.h"
 #include "port/PrinterPort.h"
 
@@ -71,7 +71,7 @@ class PrinterPortTest : public ::testing::Test {
   }
 
   TempDir dir;
-  HookClock clock;
+  FakeClock clock;
   int reader = -1;
   Sizes pieces;
   Bytes received;

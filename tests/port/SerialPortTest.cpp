@@ -10,12 +10,11 @@
 #include <random>
 #include <thread>
 
-#include "DeviceFixtures.h"
-#include "TestClocks.h"
+#include "support/DeviceFixtures.h"
+#include "support/Clocks.h"
 #include "port/CheckDevice.h"
 #include "port/PosixIo.h"
 #include "port/SerialPort.h"
-#include "support/FakeClock.h"
 
 namespace brindle {
 namespace {

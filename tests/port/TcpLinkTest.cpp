@@ -10,8 +10,8 @@
 
 #include <thread>
 
-#include "DeviceFixtures.h"
-#include "TestClocks.h"
+#include "support/DeviceFixtures.h"
+#include "support/Clocks.h"
 #include "port/CheckDevice.h"
 #include "port/TcpLink.h"
 #include "support/FakeMessageBox.h"

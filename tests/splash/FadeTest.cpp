@@ -5,7 +5,7 @@
 
 #include "splash/SplashFade.h"
 #include "splash/SplashFlags.h"
-#include "support/FakeClock.h"
+#include "support/Clocks.h"
 
 namespace brindle {
 namespace {

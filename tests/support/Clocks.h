@@ -1,10 +1,11 @@
 #pragma once
-// Clocks for transport tests.
+// Clocks for tests.
+//   FakeClock: fake time that records every wait and advances at once, so
+//     paced code runs instantly and the test can assert every wait;
+//     `onSleep` lets a test look at a device between two paced pieces.
 //   ScaledClock: real time read through a factor, so that a 5000 ms bound
 //     passes in 50 real ms (factor 100) while the code under test still
 //     waits on real descriptors; the factor may change mid-test.
-//   HookClock: fake time that records every wait and calls `onSleep`, so a
-//     test can look at the device side between two paced pieces.
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -14,6 +15,20 @@
 #include "core/Clock.h"
 
 namespace brindle::test {
+
+class FakeClock final : public IClock {
+ public:
+  void Sleep(int ms) override {
+    waits.push_back(ms);
+    now += ms;
+    if (onSleep) onSleep();
+  }
+  std::int64_t NowMs() override { return now; }
+
+  std::vector<int> waits;
+  std::int64_t now = 0;
+  std::function<void()> onSleep;
+};
 
 class ScaledClock final : public IClock {
  public:
@@ -40,20 +55,6 @@ class ScaledClock final : public IClock {
   double factor_;
   double last_ = Real();
   double scaled_ = 1e6;
-};
-
-class HookClock final : public IClock {
- public:
-  void Sleep(int ms) override {
-    waits.push_back(ms);
-    now += ms;
-    if (onSleep) onSleep();
-  }
-  std::int64_t NowMs() override { return now; }
-
-  std::vector<int> waits;
-  std::int64_t now = 0;
-  std::function<void()> onSleep;
 };
 
 }  // namespace brindle::test
