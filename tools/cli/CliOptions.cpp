@@ -187,7 +187,8 @@ std::string UsageText(std::optional<Command> command) {
       "    writes the black-and-white picture the printer would store (default ./Temp.bmp)\n";
   const std::string info =
       "brindle-cli info     FILE...\n"
-      "    prints name, width, height, bits per pixel, device bytes and whether it is accepted\n";
+      "    prints name, width, height, bits per pixel, device bytes, whether it is accepted\n"
+      "    and the file's kind (bmp, png, jpeg or gif)\n";
   std::string text = "usage:\n";
   if (!command) return text + upload + erase + printout + convert + info + portOptions;
   switch (*command) {
