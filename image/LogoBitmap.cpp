@@ -55,14 +55,17 @@ bool ProbePrefix(const std::uint8_t* data, std::size_t size,
 // 40-byte header), or the depth is 4 or 8 bits, or a true-colour depth
 // (16, 24, 32) whatever the header kind. paletteWhite: entry 0 (or the first
 // stored pixel) is white.
+int BottomLeftWhite(const BmpImage& image) {
+  return PixelColour(image, 0, 0) == BmpColour{0xFF, 0xFF, 0xFF} ? 1 : 0;
+}
+
 int ProbeBytes(const std::uint8_t* data, std::size_t size, int which) {
   // A PNG, JPEG or GIF answers as the 24-bit BMP of its pixels: it needs
   // conversion, and its first stored pixel is its bottom-left one.
   if (IsDecodedFormat(SniffPictureFormat(data, size))) {
     if (which == kProbeHeader) return 1;
     BmpImage image;
-    if (ReadPicture(data, size, FitsLogo, image) != DecodeStatus::Ok) return 0;
-    return PixelColour(image, 0, 0) == BmpColour{0xFF, 0xFF, 0xFF} ? 1 : 0;
+    return ReadPicture(data, size, FitsLogo, image) == DecodeStatus::Ok ? BottomLeftWhite(image) : 0;
   }
   std::array<std::uint8_t, kProbeBytes> head{};
   if (!ProbePrefix(data, size, head)) return 0;
@@ -95,10 +98,11 @@ int LogoBitmap::Probe(const std::string& path, int which) {
   rasterLength = 0;
   std::vector<std::uint8_t> head;
   if (!ReadFilePrefix(path, kProbeBytes, head)) return 0;
-  // The palette probe of a decoded picture needs its pixels.
-  if (which == kProbePalette && IsDecodedFormat(SniffPictureFormat(head.data(), head.size())) &&
-      !ReadWholeFile(path, kMaxBmpFileBytes, head)) {
-    return 0;
+  // The palette probe of a decoded picture needs its pixels: those just
+  // loaded while the file still holds the same bytes, else decoded again.
+  if (which == kProbePalette && IsDecodedFormat(SniffPictureFormat(head.data(), head.size()))) {
+    if (!ReadWholeFile(path, kMaxBmpFileBytes, head)) return 0;
+    if (picture != nullptr && head == decodedFile_) return BottomLeftWhite(*picture);
   }
   return ProbeBytes(head.data(), head.size(), which);
 }
@@ -111,11 +115,16 @@ int LogoBitmap::LoadBitmapFile(const std::string& path) {
   rasterLength = 0;
   std::vector<std::uint8_t> bytes;
   if (!ReadWholeFile(path, kMaxBmpFileBytes, bytes)) bytes.clear();
-  return LoadBitmapData(bytes.data(), bytes.size());
+  const int loaded = LoadBitmapData(bytes.data(), bytes.size());
+  if (loaded != 0 && IsDecodedFormat(SniffPictureFormat(bytes.data(), bytes.size()))) {
+    decodedFile_ = std::move(bytes);
+  }
+  return loaded;
 }
 
 int LogoBitmap::LoadBitmapData(const std::uint8_t* data, std::size_t size) {
   rasterLength = 0;
+  decodedFile_.clear();
   auto loaded = std::make_unique<BmpImage>();
   // A failed load leaves no picture and no size, so that nothing can be
   // packed or announced from the size of a picture that is not there.

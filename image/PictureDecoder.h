@@ -65,7 +65,20 @@ DecodeStatus StartRgb24(std::int64_t width, std::int64_t height, SizeCheck fits,
 
 // Sets the pixel in column x of row y (y = 0 the top row) to the colour
 // (r, g, b) with alpha a over white. Positions outside are ignored.
-void PutPixel(BmpImage& image, std::int32_t x, std::int32_t y, std::uint8_t r, std::uint8_t g,
-              std::uint8_t b, std::uint8_t a = 255);
+inline void PutPixel(BmpImage& image, std::int32_t x, std::int32_t y, std::uint8_t r,
+                     std::uint8_t g, std::uint8_t b, std::uint8_t a = 255) {
+  if (x < 0 || y < 0 || x >= image.width || y >= image.height) return;
+  const std::size_t row = static_cast<std::size_t>(image.height - 1 - y);
+  std::uint8_t* p = image.pixels.data() + row * image.rowBytes + 3 * static_cast<std::size_t>(x);
+  if (a == 255) {  // the same as the formula, without its arithmetic
+    p[0] = b;
+    p[1] = g;
+    p[2] = r;
+  } else {
+    p[0] = OverWhite(b, a);
+    p[1] = OverWhite(g, a);
+    p[2] = OverWhite(r, a);
+  }
+}
 
 }  // namespace brindle

@@ -23,14 +23,4 @@ DecodeStatus StartRgb24(std::int64_t width, std::int64_t height, SizeCheck fits,
   return DecodeStatus::Ok;
 }
 
-void PutPixel(BmpImage& image, std::int32_t x, std::int32_t y, std::uint8_t r, std::uint8_t g,
-              std::uint8_t b, std::uint8_t a) {
-  if (x < 0 || y < 0 || x >= image.width || y >= image.height) return;
-  const std::size_t row = static_cast<std::size_t>(image.height - 1 - y);
-  std::uint8_t* p = image.pixels.data() + row * image.rowBytes + 3 * static_cast<std::size_t>(x);
-  p[0] = OverWhite(b, a);
-  p[1] = OverWhite(g, a);
-  p[2] = OverWhite(r, a);
-}
-
 }  // namespace brindle
