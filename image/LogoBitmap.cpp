@@ -51,21 +51,22 @@ bool ProbePrefix(const std::uint8_t* data, std::size_t size,
   return true;
 }
 
-// needsConversion: the pixel data start at 54 (no colour table after a
-// 40-byte header), or the depth is 4 or 8 bits, or a true-colour depth
-// (16, 24, 32) whatever the header kind. paletteWhite: entry 0 (or the first
-// stored pixel) is white.
 int BottomLeftWhite(const BmpImage& image) {
   return PixelColour(image, 0, 0) == BmpColour{0xFF, 0xFF, 0xFF} ? 1 : 0;
 }
 
+// needsConversion: the pixel data start at 54 (no colour table after a
+// 40-byte header), or the depth is 4 or 8 bits, or a true-colour depth
+// (16, 24, 32) whatever the header kind. paletteWhite: entry 0 (or the first
+// stored pixel) is white.
 int ProbeBytes(const std::uint8_t* data, std::size_t size, int which) {
   // A PNG, JPEG or GIF answers as the 24-bit BMP of its pixels: it needs
   // conversion, and its first stored pixel is its bottom-left one.
   if (IsDecodedFormat(SniffPictureFormat(data, size))) {
     if (which == kProbeHeader) return 1;
     BmpImage image;
-    return ReadPicture(data, size, FitsLogo, image) == DecodeStatus::Ok ? BottomLeftWhite(image) : 0;
+    if (ReadPicture(data, size, FitsLogo, image) != DecodeStatus::Ok) return 0;
+    return BottomLeftWhite(image);
   }
   std::array<std::uint8_t, kProbeBytes> head{};
   if (!ProbePrefix(data, size, head)) return 0;

@@ -1,0 +1,49 @@
+#pragma once
+// What every decoder's fuzz target checks: the decoder under both size
+// checks, then the whole logo path (load, probes, conversions, packing) on
+// the same bytes.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+
+#include "image/LogoBitmap.h"
+#include "image/LogoPicture.h"
+
+namespace brindle::fuzz {
+
+inline void Require(bool condition) {
+  if (!condition) std::abort();
+}
+
+// A decoded picture is the 24-bit BMP of its pixels, or nothing at all.
+inline void CheckDecoded(DecodeStatus status, const BmpImage& image, SizeCheck fits) {
+  if (status == DecodeStatus::Ok) {
+    Require(fits(image.width, image.height) && image.bitsPerPixel == 24);
+    Require(image.rowBytes == BmpRowBytes(image.width, 24));
+    Require(image.pixels.size() == static_cast<std::size_t>(image.rowBytes) * image.height);
+  } else if (status == DecodeStatus::TooLarge) {
+    Require(!fits(image.width, image.height) && image.pixels.empty());
+  } else {
+    Require(image.width == 0 && image.pixels.empty());
+  }
+}
+
+inline int FuzzDecoder(PictureDecoderFn decode, const std::uint8_t* data, std::size_t size) {
+  static auto logo = std::make_unique<LogoBitmap>();
+  for (SizeCheck fits : {FitsLogo, FitsBmpCaps}) {
+    BmpImage image;
+    CheckDecoded(decode(data, size, fits, image), image, fits);
+  }
+  const int paletteWhite = ProbePaletteBytes(data, size);
+  Require(paletteWhite == 0 || paletteWhite == 1);
+  if (logo->LoadBitmapData(data, size) == 1) {
+    const std::uint16_t level = data[size - 1] % 11;
+    Require(logo->PackThreshold(level) == logo->paddedHeight / 8);
+    logo->LoadBitmapData(data, size);
+    Require(logo->ConvertThreshold(level) && logo->PackConvertedBands() == 1);
+  }
+  return 0;
+}
+
+}  // namespace brindle::fuzz
