@@ -77,9 +77,10 @@ DecodeStatus ReadImage(JpegReader& j, const std::uint8_t* data, std::size_t size
     JSAMPROW rows[1] = {row.data()};
     if (jpeg_read_scanlines(cinfo, rows, 1) != 1) return DecodeStatus::Refused;
     const JSAMPLE* p = row.data();
-    for (int x = 0; x < static_cast<int>(cinfo->output_width); ++x, p += channels) {
-      if (channels == 1) PutPixel(out, x, y, p[0], p[0], p[0]);
-      else PutPixel(out, x, y, p[0], p[1], p[2]);
+    std::uint8_t* q = TopDownRow(out, y);
+    for (JDIMENSION x = 0; x < cinfo->output_width; ++x, p += channels, q += 3) {
+      if (channels == 1) PutBgr(q, p[0], p[0], p[0], 255);
+      else PutBgr(q, p[0], p[1], p[2], 255);
     }
   }
   return DecodeStatus::Ok;

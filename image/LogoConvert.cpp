@@ -10,11 +10,25 @@ namespace {
 
 constexpr int Clamp255(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
 
+// The products of each channel value with its weight, in double precision.
+struct Weights {
+  double blue[256], green[256], red[256];
+  Weights() {
+    for (int v = 0; v < 256; ++v) {
+      blue[v] = v * 0.114;
+      green[v] = v * 0.587;
+      red[v] = v * 0.299;
+    }
+  }
+};
+const Weights kWeights;
+
 // The weighting of the three channels, evaluated in double precision in
 // exactly this order (green and red products first, then blue) and
 // truncated toward zero; other orders round differently at some values.
+// The products come from kWeights, the same doubles as computed here.
 int GrayOf(int b, int g, int r) {
-  return static_cast<int>((g * 0.587 + r * 0.299) + b * 0.114);
+  return static_cast<int>((kWeights.green[g] + kWeights.red[r]) + kWeights.blue[b]);
 }
 
 }  // namespace
@@ -39,6 +53,13 @@ bool LogoBitmap::InsidePicture(int x, int r) const {
 // index to itself); every other colour is weighed.
 void LogoBitmap::StoreGray(int x, int r, int offset) {
   if (!InsidePicture(x, r)) return;
+  if (description.bitsPerPixel == 24) {  // B, G, R as stored, without the colour lookup
+    const std::uint8_t* p = description.pixels + static_cast<std::size_t>(r) * description.rowBytes +
+                            3 * static_cast<std::size_t>(x);
+    grayImage[r][x] = static_cast<std::uint8_t>(
+        GrayOf(Clamp255(p[0] + offset), Clamp255(p[1] + offset), Clamp255(p[2] + offset)));
+    return;
+  }
   const BmpColour c = PixelColour(*picture, x, r);
   const bool indexed = description.bitsPerPixel <= 8;
   int gray = 0;

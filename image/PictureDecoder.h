@@ -63,13 +63,14 @@ constexpr std::uint8_t OverWhite(unsigned c, unsigned a) {
 // becomes a white 24-bit picture of that size, ready for PutPixel.
 DecodeStatus StartRgb24(std::int64_t width, std::int64_t height, SizeCheck fits, BmpImage& out);
 
-// Sets the pixel in column x of row y (y = 0 the top row) to the colour
-// (r, g, b) with alpha a over white. Positions outside are ignored.
-inline void PutPixel(BmpImage& image, std::int32_t x, std::int32_t y, std::uint8_t r,
-                     std::uint8_t g, std::uint8_t b, std::uint8_t a = 255) {
-  if (x < 0 || y < 0 || x >= image.width || y >= image.height) return;
-  const std::size_t row = static_cast<std::size_t>(image.height - 1 - y);
-  std::uint8_t* p = image.pixels.data() + row * image.rowBytes + 3 * static_cast<std::size_t>(x);
+// The stored row of picture row y (y = 0 the top row) of a started picture.
+inline std::uint8_t* TopDownRow(BmpImage& image, std::int32_t y) {
+  return image.pixels.data() + static_cast<std::size_t>(image.height - 1 - y) * image.rowBytes;
+}
+
+// Stores the colour (r, g, b) with alpha a over white as B, G, R at `p`.
+inline void PutBgr(std::uint8_t* p, std::uint8_t r, std::uint8_t g, std::uint8_t b,
+                   std::uint8_t a) {
   if (a == 255) {  // the same as the formula, without its arithmetic
     p[0] = b;
     p[1] = g;
@@ -79,6 +80,14 @@ inline void PutPixel(BmpImage& image, std::int32_t x, std::int32_t y, std::uint8
     p[1] = OverWhite(g, a);
     p[2] = OverWhite(r, a);
   }
+}
+
+// Sets the pixel in column x of row y (y = 0 the top row) to the colour
+// (r, g, b) with alpha a over white. Positions outside are ignored.
+inline void PutPixel(BmpImage& image, std::int32_t x, std::int32_t y, std::uint8_t r,
+                     std::uint8_t g, std::uint8_t b, std::uint8_t a = 255) {
+  if (x < 0 || y < 0 || x >= image.width || y >= image.height) return;
+  PutBgr(TopDownRow(image, y) + 3 * static_cast<std::size_t>(x), r, g, b, a);
 }
 
 }  // namespace brindle

@@ -57,29 +57,28 @@ struct Palette {
   int alphas = 0;
 };
 
-// One row of `columns` pixels into row y at columns firstX, firstX +
-// stepX, ...: palette indices of 8 bits, or expanded samples of 1 to 4
-// channels (gray, gray and alpha, RGB, RGBA) of 8 or 16 bits. False when
-// an index names no palette entry.
-bool PutRow(const png_byte* p, const Palette* palette, int channels, int bits, int columns, int y,
-            int firstX, int stepX, BmpImage& out) {
-  const int bytes = bits / 8;
-  auto sample = [&](int k) -> std::uint8_t {
-    const png_byte* s = p + k * bytes;
-    return bytes == 2 ? Scale16(static_cast<unsigned>(s[0] << 8 | s[1])) : s[0];
+// One row of `columns` pixels into the stored row `out` at columns firstX,
+// firstX + stepX, ...: palette indices of 8 bits, or expanded samples of 1
+// to 4 channels (gray, gray and alpha, RGB, RGBA) of kBytes bytes. False
+// when an index names no palette entry.
+template <int kBytes>
+bool PutRow(const png_byte* p, const Palette* palette, int channels, int columns,
+            std::uint8_t* out, int firstX, int stepX) {
+  auto sample = [&p](int k) -> std::uint8_t {
+    if constexpr (kBytes == 2) return Scale16(static_cast<unsigned>(p[2 * k] << 8 | p[2 * k + 1]));
+    return p[k];
   };
-  for (int c = 0; c < columns; ++c, p += channels * bytes) {
-    const int x = firstX + c * stepX;
+  for (int c = 0; c < columns; ++c, p += channels * kBytes) {
+    std::uint8_t* q = out + 3 * static_cast<std::size_t>(firstX + c * stepX);
     if (palette != nullptr) {
       if (p[0] >= palette->entries) return false;
       const png_color& e = palette->colours[p[0]];
-      PutPixel(out, x, y, e.red, e.green, e.blue,
-               p[0] < palette->alphas ? palette->alpha[p[0]] : 255);
+      PutBgr(q, e.red, e.green, e.blue, p[0] < palette->alphas ? palette->alpha[p[0]] : 255);
     } else if (channels <= 2) {
       const std::uint8_t g = sample(0);
-      PutPixel(out, x, y, g, g, g, channels == 2 ? sample(1) : 255);
+      PutBgr(q, g, g, g, channels == 2 ? sample(1) : 255);
     } else {
-      PutPixel(out, x, y, sample(0), sample(1), sample(2), channels == 4 ? sample(3) : 255);
+      PutBgr(q, sample(0), sample(1), sample(2), channels == 4 ? sample(3) : 255);
     }
   }
   return true;
@@ -134,8 +133,9 @@ DecodeStatus ReadImage(png_structp png, png_infop info, MemoryInput& in, SizeChe
     for (png_uint_32 r = 0; r < rows; ++r) {
       png_read_row(png, row.data(), nullptr);
       const int y = static_cast<int>(adam7 ? PNG_ROW_FROM_PASS_ROW(r, pass) : r);
-      if (!PutRow(row.data(), indexed ? &table : nullptr, channels, bits,
-                  static_cast<int>(columns), y, firstX, stepX, out)) {
+      const auto put = bits == 16 ? PutRow<2> : PutRow<1>;
+      if (!put(row.data(), indexed ? &table : nullptr, channels, static_cast<int>(columns),
+               TopDownRow(out, y), firstX, stepX)) {
         return DecodeStatus::Refused;
       }
     }
