@@ -38,8 +38,9 @@ TEST(PictureDecoder, EachFormulaGivesTheRowsWorkedOutByHand) {
       // 129 -> 1, 128 -> 0, 65535 -> 255; alpha 32896 -> 128, over white 127.
       {"16-bit samples", BuildPng({2, 1, 16, 6, {}, {}, {129, 128, 65535, 65535, 0, 0, 0, 32896}}),
        2, {255, 0, 1, 127, 127, 127, 0, 0}},
-      // (200, 100, 0) at alpha 128: (c * 128 + 255 * 127 + 127) / 255.
-      {"alpha over white", BuildPng({.samples = {200, 100, 0, 128}}), 1, {127, 177, 227, 0}},
+      // (200, 1, 254) at alpha 128: (c * 128 + 255 * 127 + 127) / 255, the
+      // last two just above and just below a whole number before the + 127.
+      {"alpha over white", BuildPng({.samples = {200, 1, 254, 128}}), 1, {254, 128, 227, 0}},
       {"2-bit gray", BuildPng({4, 1, 2, 0, {}, {}, {0, 1, 2, 3}}), 4,
        {0, 0, 0, 85, 85, 85, 170, 170, 170, 255, 255, 255}},
       {"8-bit gray, tRNS gray 77", BuildPng({2, 1, 8, 0, {}, {0, 77}, {77, 200}}), 2,
