@@ -51,10 +51,6 @@ bool ProbePrefix(const std::uint8_t* data, std::size_t size,
   return true;
 }
 
-int BottomLeftWhite(const BmpImage& image) {
-  return PixelColour(image, 0, 0) == BmpColour{0xFF, 0xFF, 0xFF} ? 1 : 0;
-}
-
 // needsConversion: the pixel data start at 54 (no colour table after a
 // 40-byte header), or the depth is 4 or 8 bits, or a true-colour depth
 // (16, 24, 32) whatever the header kind. paletteWhite: entry 0 (or the first
@@ -66,7 +62,7 @@ int ProbeBytes(const std::uint8_t* data, std::size_t size, int which) {
     if (which == kProbeHeader) return 1;
     BmpImage image;
     if (ReadPicture(data, size, FitsLogo, image) != DecodeStatus::Ok) return 0;
-    return BottomLeftWhite(image);
+    return PixelColour(image, 0, 0) == BmpColour{0xFF, 0xFF, 0xFF} ? 1 : 0;
   }
   std::array<std::uint8_t, kProbeBytes> head{};
   if (!ProbePrefix(data, size, head)) return 0;
@@ -99,11 +95,10 @@ int LogoBitmap::Probe(const std::string& path, int which) {
   rasterLength = 0;
   std::vector<std::uint8_t> head;
   if (!ReadFilePrefix(path, kProbeBytes, head)) return 0;
-  // The palette probe of a decoded picture needs its pixels: those just
-  // loaded while the file still holds the same bytes, else decoded again.
-  if (which == kProbePalette && IsDecodedFormat(SniffPictureFormat(head.data(), head.size()))) {
-    if (!ReadWholeFile(path, kMaxBmpFileBytes, head)) return 0;
-    if (picture != nullptr && head == decodedFile_) return BottomLeftWhite(*picture);
+  // The palette probe of a decoded picture needs its pixels.
+  if (which == kProbePalette && IsDecodedFormat(SniffPictureFormat(head.data(), head.size())) &&
+      !ReadWholeFile(path, kMaxBmpFileBytes, head)) {
+    return 0;
   }
   return ProbeBytes(head.data(), head.size(), which);
 }
@@ -116,16 +111,11 @@ int LogoBitmap::LoadBitmapFile(const std::string& path) {
   rasterLength = 0;
   std::vector<std::uint8_t> bytes;
   if (!ReadWholeFile(path, kMaxBmpFileBytes, bytes)) bytes.clear();
-  const int loaded = LoadBitmapData(bytes.data(), bytes.size());
-  if (loaded != 0 && IsDecodedFormat(SniffPictureFormat(bytes.data(), bytes.size()))) {
-    decodedFile_ = std::move(bytes);
-  }
-  return loaded;
+  return LoadBitmapData(bytes.data(), bytes.size());
 }
 
 int LogoBitmap::LoadBitmapData(const std::uint8_t* data, std::size_t size) {
   rasterLength = 0;
-  decodedFile_.clear();
   auto loaded = std::make_unique<BmpImage>();
   // A failed load leaves no picture and no size, so that nothing can be
   // packed or announced from the size of a picture that is not there.

@@ -14,7 +14,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "image/Bmp.h"
 #include "image/LogoLimits.h"
@@ -124,10 +123,6 @@ class LogoBitmap {
   int PackColumns(int source);
   int PackBandRows(int source);
   int WriteMonoFile(const char* name, bool fromGray);
-
-  // The bytes of the PNG, JPEG or GIF file `picture` was decoded from, so
-  // that ProbePalette need not decode the same file again.
-  std::vector<std::uint8_t> decodedFile_;
 };
 
 // Per-level constants of the conversion: the brightness offset of "Error

@@ -1,6 +1,8 @@
 #include "image/LogoPicture.h"
 
+#include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 #include "image/FileBytes.h"
@@ -12,6 +14,30 @@ namespace {
 bool StartsWith(const std::uint8_t* data, std::size_t size, const char* signature,
                 std::size_t length) {
   return data != nullptr && size >= length && std::memcmp(data, signature, length) == 0;
+}
+
+DecodeStatus Decode(PictureFormat format, const std::uint8_t* data, std::size_t size,
+                    SizeCheck fits, BmpImage& out) {
+  switch (format) {
+    case PictureFormat::Png: return DecodePng(data, size, fits, out);
+    case PictureFormat::Jpeg: return DecodeJpeg(data, size, fits, out);
+    default: return DecodeGif(data, size, fits, out);
+  }
+}
+
+// The last logo decoded under FitsLogo and the bytes it came from. The
+// size query, the load and the palette probe of one logo each read the
+// same file in turn; they decode it once. Logos are small (at most 512 x
+// 648 pixels), so keeping one costs little.
+struct LastLogo {
+  std::mutex mutex;
+  std::vector<std::uint8_t> file;
+  BmpImage image;
+};
+
+LastLogo& TheLastLogo() {
+  static LastLogo last;
+  return last;
 }
 
 }  // namespace
@@ -59,14 +85,23 @@ bool FitsBmpCaps(std::int32_t width, std::int32_t height) {
 
 DecodeStatus ReadPicture(const std::uint8_t* data, std::size_t size, SizeCheck fits,
                          BmpImage& out) {
-  switch (SniffPictureFormat(data, size)) {
-    case PictureFormat::Png: return DecodePng(data, size, fits, out);
-    case PictureFormat::Jpeg: return DecodeJpeg(data, size, fits, out);
-    case PictureFormat::Gif: return DecodeGif(data, size, fits, out);
-    default:
-      return ReadBmp(data, size, out) == BmpError::None ? DecodeStatus::Ok
-                                                        : DecodeStatus::Refused;
+  const PictureFormat format = SniffPictureFormat(data, size);
+  if (!IsDecodedFormat(format)) {
+    return ReadBmp(data, size, out) == BmpError::None ? DecodeStatus::Ok : DecodeStatus::Refused;
   }
+  if (fits != FitsLogo) return Decode(format, data, size, fits, out);
+  LastLogo& last = TheLastLogo();
+  const std::lock_guard<std::mutex> lock(last.mutex);
+  if (size == last.file.size() && std::equal(data, data + size, last.file.begin())) {
+    out = last.image;
+    return DecodeStatus::Ok;
+  }
+  const DecodeStatus status = Decode(format, data, size, fits, out);
+  if (status == DecodeStatus::Ok) {
+    last.file.assign(data, data + size);
+    last.image = out;
+  }
+  return status;
 }
 
 DecodeStatus ReadPictureFile(const std::string& path, SizeCheck fits, BmpImage& out) {

@@ -29,7 +29,9 @@ bool FitsLogo(std::int32_t width, std::int32_t height);
 bool FitsBmpCaps(std::int32_t width, std::int32_t height);
 
 // Reads a picture of any format: a BMP with ReadBmp (`fits` unused, Ok or
-// Refused), the others with their decoder under `fits`.
+// Refused), the others with their decoder under `fits`. The last picture
+// decoded under FitsLogo is kept, so that reading the same bytes again
+// copies it instead of decoding them again.
 DecodeStatus ReadPicture(const std::uint8_t* data, std::size_t size, SizeCheck fits,
                          BmpImage& out);
 // The same for a whole file (at most kMaxBmpFileBytes).

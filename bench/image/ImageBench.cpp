@@ -92,15 +92,17 @@ void BM_PackDiffused(benchmark::State& state) {
 }
 BENCHMARK(BM_PackDiffused)->Unit(benchmark::kMillisecond);
 
-// The ramps of Picture() as RGBA with an alpha ramp, written by libpng.
-std::vector<std::uint8_t> RgbaPng(int width, int height) {
+// The ramps of Picture() as RGBA with an alpha ramp, written by libpng;
+// `seed` changes the top-left pixel.
+std::vector<std::uint8_t> RgbaPng(int width, int height, std::uint8_t seed) {
   std::vector<std::uint8_t> rgba;
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      rgba.insert(rgba.end(), {static_cast<std::uint8_t>(y * 3), static_cast<std::uint8_t>(x * 2 - y),
-                               static_cast<std::uint8_t>(x + y), static_cast<std::uint8_t>(x ^ y)});
+      rgba.insert(rgba.end(), {std::uint8_t(y * 3), std::uint8_t(x * 2 - y), std::uint8_t(x + y),
+                               std::uint8_t(x ^ y)});
     }
   }
+  rgba[0] = seed;
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
   image.width = static_cast<png_uint_32>(width);
@@ -109,16 +111,22 @@ std::vector<std::uint8_t> RgbaPng(int width, int height) {
   png_alloc_size_t size = 0;
   png_image_write_to_memory(&image, nullptr, &size, 0, rgba.data(), 0, nullptr);
   std::vector<std::uint8_t> png(size);
-  if (!png_image_write_to_memory(&image, png.data(), &size, 0, rgba.data(), 0, nullptr)) png.clear();
+  if (!png_image_write_to_memory(&image, png.data(), &size, 0, rgba.data(), 0, nullptr)) {
+    png.clear();
+  }
   png.resize(size);
   return png;
 }
 
+// Two files taken in turn, since a file just decoded is kept and would not
+// be decoded again.
 void BM_DecodePngAndDiffuse(benchmark::State& state) {
   InTempDir temp;
-  const auto file = RgbaPng(512, 648);
+  const std::vector<std::uint8_t> files[] = {RgbaPng(512, 648, 0), RgbaPng(512, 648, 1)};
   auto logo = std::make_unique<brindle::LogoBitmap>();
+  int turn = 0;
   for (auto _ : state) {
+    const auto& file = files[turn++ % 2];
     if (logo->LoadBitmapData(file.data(), file.size()) != 1) state.SkipWithError("load failed");
     benchmark::DoNotOptimize(logo->PackDiffused(5));
   }
