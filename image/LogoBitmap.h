@@ -119,6 +119,7 @@ class LogoBitmap {
   int Probe(const std::string& path, int which);
   bool InsidePicture(int x, int r) const;
   void StoreGray(int x, int r, int offset);
+  void StoreGrayRow(int r, int offset);
   bool DotAt(int x, int y, int source) const;
   int PackColumns(int source);
   int PackBandRows(int source);
