@@ -6,6 +6,15 @@
 #include "res/ControlIds.h"
 
 namespace brindle {
+namespace {
+
+// Every kind of logo file first, then the BMP filter of old.
+constexpr char kLogoFileFilter[] =
+    "Logo pictures (*.bmp;*.png;*.jpg;*.jpeg;*.gif)|"
+    "*.bmp;*.BMP;*.png;*.PNG;*.jpg;*.JPG;*.jpeg;*.JPEG;*.gif;*.GIF|"
+    "Bitmap Images (*.bmp)|*.bmp;*.BMP";
+
+}  // namespace
 
 bool CMainDlg::AddLogo(const std::string& name, const std::string& path, bool report) {
   int depth = 0, height = 0, width = 0;
@@ -47,7 +56,7 @@ void CMainDlg::OnOpenFile() {
 
 void CMainDlg::OpenLogoFile() {
   std::string path, name;
-  if (!host_.ChooseLogoFile(path, name)) return;
+  if (!host_.ChooseLogoFile(kLogoFileFilter, path, name)) return;
   previewPath_ = path;
   AddLogo(name, path);
   // The preview shows the chosen file also when the list refused it.

@@ -47,10 +47,12 @@ class IMainHost : public IMessageBox {
   virtual int SliderPos() = 0;
   virtual int SliderMax() = 0;
 
-  // The open-file dialog for one bitmap ("Bitmap Images (*.bmp)", matching
-  // *.bmp and *.BMP). False when the user cancels; otherwise the full path
-  // and the file name with its extension.
-  virtual bool ChooseLogoFile(std::string& path, std::string& name) = 0;
+  // The open-file dialog for one logo file, offering the filters of
+  // `filter` ("description|patterns|description|patterns...", the first
+  // chosen). False when the user cancels; otherwise the full path and the
+  // file name with its extension.
+  virtual bool ChooseLogoFile(const std::string& filter, std::string& path,
+                              std::string& name) = 0;
 
   // The preview pictures. PreviewLoad loads a file into a new picture and,
   // only when that succeeds, replaces the side's picture and its screen

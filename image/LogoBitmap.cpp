@@ -4,6 +4,7 @@
 
 #include "image/BmpHeader.h"
 #include "image/FileBytes.h"
+#include "image/LogoPicture.h"
 
 namespace brindle {
 namespace {
@@ -55,6 +56,14 @@ bool ProbePrefix(const std::uint8_t* data, std::size_t size,
 // (16, 24, 32) whatever the header kind. paletteWhite: entry 0 (or the first
 // stored pixel) is white.
 int ProbeBytes(const std::uint8_t* data, std::size_t size, int which) {
+  // A PNG, JPEG or GIF answers as the 24-bit BMP of its pixels: it needs
+  // conversion, and its first stored pixel is its bottom-left one.
+  if (IsDecodedFormat(SniffPictureFormat(data, size))) {
+    if (which == kProbeHeader) return 1;
+    BmpImage image;
+    if (ReadPicture(data, size, FitsLogo, image) != DecodeStatus::Ok) return 0;
+    return PixelColour(image, 0, 0) == BmpColour{0xFF, 0xFF, 0xFF} ? 1 : 0;
+  }
   std::array<std::uint8_t, kProbeBytes> head{};
   if (!ProbePrefix(data, size, head)) return 0;
   const ProbeOffsets at = OffsetsFor(bmp::Le32(&head[14]));
@@ -86,6 +95,11 @@ int LogoBitmap::Probe(const std::string& path, int which) {
   rasterLength = 0;
   std::vector<std::uint8_t> head;
   if (!ReadFilePrefix(path, kProbeBytes, head)) return 0;
+  // The palette probe of a decoded picture needs its pixels.
+  if (which == kProbePalette && IsDecodedFormat(SniffPictureFormat(head.data(), head.size())) &&
+      !ReadWholeFile(path, kMaxBmpFileBytes, head)) {
+    return 0;
+  }
   return ProbeBytes(head.data(), head.size(), which);
 }
 
@@ -105,7 +119,7 @@ int LogoBitmap::LoadBitmapData(const std::uint8_t* data, std::size_t size) {
   auto loaded = std::make_unique<BmpImage>();
   // A failed load leaves no picture and no size, so that nothing can be
   // packed or announced from the size of a picture that is not there.
-  if (data == nullptr || ReadBmp(data, size, *loaded) != BmpError::None) {
+  if (data == nullptr || ReadPicture(data, size, FitsLogo, *loaded) != DecodeStatus::Ok) {
     picture.reset();
     description = PictureDescription{};
     paddedWidth = 0;

@@ -1,6 +1,8 @@
 #pragma once
-// LogoBitmap: the working object that turns one BMP logo file into device
-// raster data. It loads the file's stored rows, answers two questions about
+// LogoBitmap: the working object that turns one logo file into device
+// raster data. A BMP file is read as it is; a PNG, JPEG or GIF file loads as
+// the 24-bit BMP of the same pixels (LogoPicture.h) and answers the probes
+// as that file would. It loads the file's stored rows, answers two questions about
 // the file header, converts the picture to black and white in its two
 // working images and packs the dots into `raster`.
 //
@@ -46,7 +48,10 @@ class LogoBitmap {
   // a file without one, the first stored pixel) is white; with the usual
   // 40-byte header these are file bytes 54, 55, 56. Both read the start of
   // the file, count missing bytes as 0 and give 0 unless it starts with
-  // "BM". LoadBitmapFile gives 1 on success, 0 on failure (no picture then).
+  // "BM" or is a PNG, JPEG or GIF (needsConversion 1; paletteWhite 1 when
+  // its bottom-left pixel, once decoded, is white). LoadBitmapFile gives 1
+  // on success, 0 on failure (no picture then); a PNG, JPEG or GIF beyond
+  // FitsLogo is not decoded and fails.
   int ProbeHeader(const std::string& path);
   int LoadBitmapFile(const std::string& path);
   int ProbePalette(const std::string& path);
@@ -114,6 +119,7 @@ class LogoBitmap {
   int Probe(const std::string& path, int which);
   bool InsidePicture(int x, int r) const;
   void StoreGray(int x, int r, int offset);
+  void StoreGrayRow(int r, int offset);
   bool DotAt(int x, int y, int source) const;
   int PackColumns(int source);
   int PackBandRows(int source);
@@ -127,7 +133,8 @@ int BrightnessOffset(std::uint16_t level);
 int ThresholdLevel(std::uint16_t level);
 
 // The two probes over the first bytes of a file (any number of them; bytes
-// beyond `size` count as 0): 0 unless at least 14 bytes start with "BM".
+// beyond `size` count as 0): 0 unless at least 14 bytes start with "BM";
+// for a PNG, JPEG or GIF the whole file, answered as above.
 int ProbeHeaderBytes(const std::uint8_t* data, std::size_t size);
 int ProbePaletteBytes(const std::uint8_t* data, std::size_t size);
 

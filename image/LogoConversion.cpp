@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "image/Bmp.h"
+#include "image/LogoPicture.h"
 #include "image/TempFiles.h"
 
 namespace brindle {
@@ -42,8 +42,11 @@ std::string MakePreviewFile(const std::string& path, int halftoneMode, std::uint
 int QueryBitmapSize(const std::string& path, std::int32_t& bitsPerPixel, std::int32_t& height,
                     std::int32_t& width) {
   BmpImage image;
-  if (ReadBmpFile(path, image) != BmpError::None) return -1;
-  bitsPerPixel = image.bitsPerPixel;
+  const DecodeStatus status = ReadPictureFile(path, FitsLogo, image);
+  if (status == DecodeStatus::Refused) return -1;
+  // A picture too large to decode gives its declared size at 24 bits, so
+  // that it is refused for its size as the 24-bit BMP would be.
+  bitsPerPixel = status == DecodeStatus::Ok ? image.bitsPerPixel : 24;
   height = image.height;
   width = image.width;
   return 0;

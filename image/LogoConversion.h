@@ -38,8 +38,10 @@ LogoConversion ConvertLogo(LogoBitmap& logo, const std::string& path, int halfto
 // written (the picture did not load or convert, or the folder refused it).
 std::string MakePreviewFile(const std::string& path, int halftoneMode, std::uint16_t level);
 
-// The bit depth, height and width of a BMP file as loaded: 0 on success,
-// -1 when the file cannot be loaded (the outputs are then unchanged).
+// The bit depth, height and width of a logo file as loaded (a PNG, JPEG or
+// GIF as its 24-bit BMP, 24 bits; one beyond the logo sizes with its
+// declared size, undecoded): 0 on success, -1 when the file cannot be
+// loaded (the outputs are then unchanged).
 int QueryBitmapSize(const std::string& path, std::int32_t& bitsPerPixel, std::int32_t& height,
                     std::int32_t& width);
 

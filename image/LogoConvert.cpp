@@ -10,11 +10,55 @@ namespace {
 
 constexpr int Clamp255(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
 
+// Adds the shares of one pixel's error e to its neighbours, as DiffuseError
+// describes. All shares have the sign of e (kUp: e > 0), so a sum can pass
+// only one end of 0..255 and only that end is clamped.
+template <bool kUp>
+void Spread(std::uint8_t* a, std::size_t p, std::size_t w, int x, int e) {
+  const int s1 = e / 42, s2 = 2 * e / 42, s4 = 4 * e / 42, s8 = 8 * e / 42;
+  auto add = [a](std::size_t at, int share) {
+    const int v = a[at] + share;
+    a[at] = static_cast<std::uint8_t>(kUp ? (v > 255 ? 255 : v) : (v < 0 ? 0 : v));
+  };
+  const std::size_t n1 = p + w;
+  const std::size_t n2 = p + 2 * w;
+  add(p + 1, s8);
+  add(p + 2, s4);
+  if (x >= 2) {
+    add(n1 - 2, s2);
+    add(n2 - 2, s1);
+  }
+  if (x >= 1) {
+    add(n1 - 1, s4);
+    add(n2 - 1, s2);
+  }
+  add(n1, s8);
+  add(n2, s4);
+  add(n1 + 1, s4);
+  add(n2 + 1, s2);
+  add(n1 + 2, s2);
+  add(n2 + 2, s1);
+}
+
+// The products of each channel value with its weight, in double precision.
+struct Weights {
+  double blue[256], green[256], red[256];
+  Weights() {
+    for (int v = 0; v < 256; ++v) {
+      blue[v] = v * 0.114;
+      green[v] = v * 0.587;
+      red[v] = v * 0.299;
+    }
+  }
+};
+const Weights kWeights;
+
 // The weighting of the three channels, evaluated in double precision in
 // exactly this order (green and red products first, then blue) and
 // truncated toward zero; other orders round differently at some values.
+// The products come from kWeights, the same doubles as computed here.
 int GrayOf(int b, int g, int r) {
-  return static_cast<int>((g * 0.587 + r * 0.299) + b * 0.114);
+  return static_cast<int>((kWeights.green[g] + kWeights.red[r]) + kWeights.blue[b]);
 }
 
 }  // namespace
@@ -50,6 +94,22 @@ void LogoBitmap::StoreGray(int x, int r, int offset) {
   grayImage[r][x] = static_cast<std::uint8_t>(gray);
 }
 
+// StoreGray for columns 0 .. paddedWidth - 1 of row r; the pixels of a
+// 24-bit row are read in one pass.
+void LogoBitmap::StoreGrayRow(int r, int offset) {
+  if (picture == nullptr || description.bitsPerPixel != 24 || r < 0 || r >= description.height ||
+      r >= kImageRows) {
+    for (int x = 0; x < paddedWidth; ++x) StoreGray(x, r, offset);
+    return;
+  }
+  const int end = std::min({description.width, paddedWidth, kImageStride});
+  const std::uint8_t* p = description.pixels + static_cast<std::size_t>(r) * description.rowBytes;
+  for (int x = 0; x < end; ++x, p += 3) {
+    grayImage[r][x] = static_cast<std::uint8_t>(
+        GrayOf(Clamp255(p[0] + offset), Clamp255(p[1] + offset), Clamp255(p[2] + offset)));
+  }
+}
+
 void LogoBitmap::ToGray(int x, int r) { StoreGray(x, r, 0); }
 
 void LogoBitmap::ToGrayAdjusted(int x, int r, std::uint16_t level) {
@@ -83,9 +143,6 @@ void LogoBitmap::DiffuseError() {
       a[static_cast<std::size_t>(r) * w + x] = InsidePicture(x, r) ? grayImage[r][x] : 0;
     }
   }
-  auto add = [&a](std::size_t at, int share) {
-    a[at] = static_cast<std::uint8_t>(Clamp255(a[at] + share));
-  };
   for (int r = 0; r < h; ++r) {
     for (int x = 0; x < w; ++x) {
       const std::size_t p = static_cast<std::size_t>(r) * w + x;
@@ -97,27 +154,9 @@ void LogoBitmap::DiffuseError() {
       } else {
         monoImage[r][x] = 0;
       }
-      if (e == 0) continue;
-      // The shares trunc(weight * e / 42) for the four weights in use.
-      const int s1 = e / 42, s2 = 2 * e / 42, s4 = 4 * e / 42, s8 = 8 * e / 42;
-      const std::size_t n1 = p + w;
-      const std::size_t n2 = p + 2 * static_cast<std::size_t>(w);
-      add(p + 1, s8);
-      add(p + 2, s4);
-      if (x >= 2) {
-        add(n1 - 2, s2);
-        add(n2 - 2, s1);
-      }
-      if (x >= 1) {
-        add(n1 - 1, s4);
-        add(n2 - 1, s2);
-      }
-      add(n1, s8);
-      add(n2, s4);
-      add(n1 + 1, s4);
-      add(n2 + 1, s2);
-      add(n1 + 2, s2);
-      add(n2 + 2, s1);
+      // Below 6 every share trunc(weight * e / 42) is 0.
+      if (e >= 6) Spread<true>(a.data(), p, static_cast<std::size_t>(w), x, e);
+      if (e <= -6) Spread<false>(a.data(), p, static_cast<std::size_t>(w), x, e);
     }
   }
 }

@@ -62,9 +62,7 @@ bool LogoBitmap::ConvertDiffused(std::uint16_t level) {
   // Each gray value depends on its own pixel only, so the rows may be the
   // outer loop, which keeps the reads in memory order.
   const int offset = BrightnessOffset(level);
-  for (int r = 0; r < paddedHeight; ++r) {
-    for (int x = 0; x < paddedWidth; ++x) StoreGray(x, r, offset);
-  }
+  for (int r = 0; r < paddedHeight; ++r) StoreGrayRow(r, offset);
   WriteAdjustedFile();
   for (auto& row : monoImage) row.fill(0);
   DiffuseError();
@@ -73,9 +71,7 @@ bool LogoBitmap::ConvertDiffused(std::uint16_t level) {
 
 bool LogoBitmap::ConvertThreshold(std::uint16_t level) {
   if (!HasPicture() || !FitsWorkImages()) return false;
-  for (int r = 0; r < paddedHeight; ++r) {
-    for (int x = 0; x < paddedWidth; ++x) StoreGray(x, r, 0);
-  }
+  for (int r = 0; r < paddedHeight; ++r) StoreGrayRow(r, 0);
   ThresholdGray(level);
   return true;
 }

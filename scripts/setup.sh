@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libwxgtk3.2-dev libgtk-3-dev fonts-dejavu-core
-  libgtest-dev libgmock-dev libbenchmark-dev libpng-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libjpeg62-turbo-dev libgif-dev
+  libjpeg-turbo-progs
   clang libclang-rt-14-dev
   xvfb xauth xdotool xcompmgr x11-apps imagemagick
   dpkg-dev lintian desktop-file-utils groff-base

@@ -54,7 +54,7 @@ class MainWindow final : public wxDialog, public IMainHost {
   void SliderSetPos(int position) override;
   int SliderPos() override;
   int SliderMax() override;
-  bool ChooseLogoFile(std::string& path, std::string& name) override;
+  bool ChooseLogoFile(const std::string& filter, std::string& path, std::string& name) override;
   bool PreviewLoad(PreviewSide side, const std::string& path) override;
   bool PreviewHasPicture(PreviewSide side) override;
   Size PreviewDisplaySize(PreviewSide side) override;

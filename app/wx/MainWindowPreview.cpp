@@ -9,8 +9,9 @@
 
 namespace brindle {
 
-bool MainWindow::ChooseLogoFile(std::string& path, std::string& name) {
-  wxFileDialog dialog(this, wxFileSelectorPromptStr, "", "", "Bitmap Images (*.bmp)|*.bmp;*.BMP",
+bool MainWindow::ChooseLogoFile(const std::string& filter, std::string& path,
+                                std::string& name) {
+  wxFileDialog dialog(this, wxFileSelectorPromptStr, "", "", wxString::FromUTF8(filter),
                       wxFD_OPEN | wxFD_FILE_MUST_EXIST);
   if (dialog.ShowModal() != wxID_OK) return false;
   path = dialog.GetPath().utf8_string();

@@ -1,5 +1,5 @@
 #pragma once
-// PictureBitmap: a screen bitmap made from a BMP, ICO, JPG, JPEG or GIF file
+// PictureBitmap: a screen bitmap made from a BMP, PNG, ICO, JPEG or GIF file
 // for the preview, with the background colour painted under decoded
 // pictures.
 #include <wx/bitmap.h>

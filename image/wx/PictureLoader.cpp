@@ -112,17 +112,18 @@ wxImage BmpToImage(const BmpImage& bmp) {
 }
 
 wxBitmap LoadPictureFile(const std::string& path, std::uint32_t colour) {
-  const PictureKindValue kind = PictureKind(path);
-  if (kind == PictureKindValue::Bitmap) {
+  // A logo file shows the pixels its conversion reads, whatever its name:
+  // a PNG, JPEG or GIF those of its 24-bit BMP, transparency on white.
+  if (SniffPictureFile(path) != PictureFormat::Unknown) {
     BmpImage bmp;
-    if (ReadBmpFile(path, bmp) != BmpError::None) return wxBitmap();
+    if (ReadPictureFile(path, FitsBmpCaps, bmp) != DecodeStatus::Ok) return wxBitmap();
     const wxImage image = BmpToImage(bmp);
     if (!image.IsOk()) return wxBitmap();
     wxBitmap bitmap(image);
     return bitmap.IsOk() ? bitmap : wxBitmap();
   }
   DecodedPicture picture;
-  if (!DecodePicture(path, kind, picture)) return wxBitmap();
+  if (!DecodePicture(path, PictureKind(path), picture)) return wxBitmap();
   return RenderPicture(picture, colour);
 }
 

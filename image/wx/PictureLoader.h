@@ -1,7 +1,8 @@
 #pragma once
-// Free loaders behind PictureBitmap::LoadPicture: BMP files through
-// Brindle's own reader, ICO, JPEG and GIF through wxImage, each turned into
-// a screen bitmap for the preview.
+// Free loaders behind PictureBitmap::LoadPicture: BMP, PNG, JPEG and GIF
+// files (told by their first bytes) through Brindle's own readers, other
+// ICO, JPEG and GIF files (told by their names) through wxImage, each
+// turned into a screen bitmap for the preview.
 #include <wx/bitmap.h>
 #include <wx/image.h>
 
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "image/Bmp.h"
+#include "image/LogoPicture.h"
 #include "image/PictureKind.h"
 
 namespace brindle {
@@ -44,9 +46,10 @@ wxBitmap RenderPicture(const DecodedPicture& picture, std::uint32_t colour);
 // The colours of a loaded BMP picture as a wxImage, top row first.
 wxImage BmpToImage(const BmpImage& bmp);
 
-// A screen bitmap of the file: a BMP at its own size (colour unused), an
-// ICO, JPEG or GIF through RenderPicture; invalid for other kinds and for
-// files that cannot be read or decoded.
+// A screen bitmap of the file: a BMP, PNG, JPEG or GIF at its own size as
+// ReadPictureFile reads it within the BMP reader's caps (colour unused),
+// another ICO, JPEG or GIF through RenderPicture; invalid for other kinds
+// and for files that cannot be read or decoded.
 wxBitmap LoadPictureFile(const std::string& path, std::uint32_t colour);
 
 }  // namespace brindle

@@ -69,8 +69,9 @@ class FakeMainHost : public IMainHost {
   int SliderPos() override { return sliderPos; }
   int SliderMax() override { return sliderMax; }
 
-  bool ChooseLogoFile(std::string& path, std::string& name) override {
+  bool ChooseLogoFile(const std::string& filter, std::string& path, std::string& name) override {
     ++fileDialogs;
+    fileFilter = filter;
     if (chosenFiles.empty()) return false;
     path = chosenFiles.front();
     chosenFiles.pop_front();
@@ -142,6 +143,7 @@ class FakeMainHost : public IMainHost {
 
   std::deque<std::string> chosenFiles;
   int fileDialogs = 0;
+  std::string fileFilter;
   std::map<std::string, Size> pictureSizes;
   std::string picture[2];
   std::vector<Stretch> stretches;

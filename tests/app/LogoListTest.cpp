@@ -106,6 +106,10 @@ TEST_F(ListFixture, RejectedFilesChangeNothingButThePreview) {
 TEST_F(ListFixture, CancelledDialogChangesNothing) {
   dlg.OnOpenFile();
   EXPECT_EQ(host.fileDialogs, 1);
+  // Every kind of logo file first, then the BMP filter.
+  EXPECT_EQ(host.fileFilter,
+            "Logo pictures (*.bmp;*.png;*.jpg;*.jpeg;*.gif)|*.bmp;*.BMP;*.png;*.PNG;*.jpg;*.JPG;"
+            "*.jpeg;*.JPEG;*.gif;*.GIF|Bitmap Images (*.bmp)|*.bmp;*.BMP");
   EXPECT_TRUE(host.rows.empty());
   EXPECT_EQ(dlg.previewPath(), "");
   EXPECT_FALSE(host.IsEnabled(id::kUpload));

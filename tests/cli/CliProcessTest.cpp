@@ -159,9 +159,9 @@ TEST_F(CliProcess, InfoDescribesEachFile) {
                              kSamples + "colour-fruit.bmp"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out,
-            "mono-shop.bmp 256 64 1 2048 accepted\n"
-            "gray-cafe.bmp 200 120 8 3000 accepted\n"
-            "colour-fruit.bmp 240 96 24 2880 accepted\n");
+            "mono-shop.bmp 256 64 1 2048 accepted bmp\n"
+            "gray-cafe.bmp 200 120 8 3000 accepted bmp\n"
+            "colour-fruit.bmp 240 96 24 2880 accepted bmp\n");
 }
 
 TEST_F(CliProcess, ConnectFailureShowsTheLinkMessageThenTheWindowsText) {
@@ -351,6 +351,29 @@ TEST_F(CliWithPrinter, UploadPrintoutAndEraseOverTcp) {
             "the reset of a device.\n");
   const std::string summary = printer.ReadLine();
   EXPECT_NE(summary.find("NV 0 images"), std::string::npos) << summary;
+}
+
+// A PNG with a transparent background, as a website gives it: the printer
+// stores the black bar on white paper.
+TEST_F(CliWithPrinter, ATransparentPngIsStoredOnWhite) {
+  ASSERT_EQ(RunProcess({"/usr/bin/convert", "-size", "64x24", "xc:none", "+antialias", "-fill",
+                        "black", "-draw", "rectangle 8,4 39,15", "PNG32:" + dir.File("logo.png")})
+                .status,
+            0);
+  EXPECT_EQ(RunProcess({kCli, "info", dir.File("logo.png")}).out,
+            "logo.png 64 24 24 192 accepted png\n");
+  test::BackgroundProcess printer({kPrinter, "--port", "0", "--out", out()});
+  const std::string listening = printer.ReadLine();
+  const auto r = RunProcess({kCli, "upload", "--port", "TCP/IP", "--ip", "127.0.0.1", "--tcp-port",
+                             listening.substr(listening.rfind(':') + 1), dir.File("logo.png")},
+                            {}, dir.str());
+  EXPECT_EQ(r.status, 0) << r.err;
+  printer.ReadLine();
+  std::string expected;
+  for (int y = 0; y < 24; ++y) {
+    for (int x = 0; x < 64; ++x) expected += (x >= 8 && x < 40 && y >= 4 && y < 16) ? '\0' : '\xFF';
+  }
+  EXPECT_TRUE(GrayPixels(out() + "/nv-1.png") == expected);
 }
 
 TEST_F(CliWithPrinter, SerialJobsThroughTheDeviceDirectory) {

@@ -185,9 +185,9 @@ TEST(CliRun, EraseAndPrintoutHandOverWhatTheirButtonsWould) {
 TEST(CliRun, InfoListsSizesAndAcceptance) {
   CliCall r({"info", "/l/mono.bmp", "/l/wide.bmp", "/l/none.bmp"});
   EXPECT_EQ(r.out.str(),
-            "mono.bmp 256 64 1 2048 accepted\n"
-            "wide.bmp 600 10 24 1200 rejected\n"
-            "none.bmp - - - - rejected\n");
+            "mono.bmp 256 64 1 2048 accepted -\n"
+            "wide.bmp 600 10 24 1200 rejected -\n"
+            "none.bmp - - - - rejected -\n");
   EXPECT_EQ(r.status, kExitRejected);
   CliCall ok({"info", "/l/gray.bmp"});
   EXPECT_EQ(ok.status, 0);

@@ -238,7 +238,8 @@ std::string UsageText(std::optional<Command> command) {
       "    writes the black-and-white picture the printer would store (default ./Temp.bmp)\n";
   const std::string info =
       "brindle-cli info     FILE...\n"
-      "    prints name, width, height, bits per pixel, device bytes and whether it is accepted\n";
+      "    prints name, width, height, bits per pixel, device bytes, whether it is accepted\n"
+      "    and the file's kind (bmp, png, jpeg or gif)\n";
   const std::string status =
       "brindle-cli status   [port options] [--json]\n"
       "    asks the printer for its real-time status and its identity\n";

@@ -14,6 +14,7 @@
 #include "image/Bmp.h"
 #include "image/FileBytes.h"
 #include "image/LogoLimits.h"
+#include "image/LogoPicture.h"
 
 namespace brindle::cli {
 namespace {
@@ -119,14 +120,15 @@ int Info(const Options& o, IUploadCtrl& ctrl, Environment& env) {
   for (const std::string& path : o.files) {
     const Measured m = Measure(ctrl, path);
     const std::string name = std::filesystem::path(path).filename().string();
+    const char* kind = PictureFormatName(SniffPictureFile(path));
     if (!m.loads) {
-      env.out << name << " - - - - rejected\n";
+      env.out << name << " - - - - rejected " << kind << "\n";
       status = kExitRejected;
       continue;
     }
     env.out << name << " " << m.width << " " << m.height << " " << m.bitsPerPixel << " "
             << LogoDeviceSize(m.width, m.height) << " "
-            << (m.Accepted() ? "accepted" : "rejected") << "\n";
+            << (m.Accepted() ? "accepted" : "rejected") << " " << kind << "\n";
     if (!m.Accepted()) status = kExitRejected;
   }
   return status;

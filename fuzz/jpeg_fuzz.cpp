@@ -1,0 +1,6 @@
+// Fuzzes the JPEG decoder and the logo path behind it.
+#include "DecoderFuzz.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  return brindle::fuzz::FuzzDecoder(brindle::DecodeJpeg, data, size);
+}
