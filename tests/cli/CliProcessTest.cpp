@@ -135,7 +135,8 @@ TEST_F(CliProcess, ARejectedFileSendsNothing) {
                              "--tcp-port", peer.PortText(), kSamples + "mono-shop.bmp",
                              dir.File("notes.bmp")});
   EXPECT_EQ(r.status, 65);
-  EXPECT_EQ(r.err, dir.File("notes.bmp") + ": Out of range bitmap file.\n");
+  EXPECT_EQ(r.err, dir.File("notes.bmp") +
+                       ": Out of range bitmap file. (not a BMP, PNG, JPEG or GIF file)\n");
   EXPECT_TRUE(peer.Received(300).empty());
 }
 
@@ -155,8 +156,8 @@ TEST_F(CliProcess, UsageErrorsAndHelp) {
 }
 
 TEST_F(CliProcess, InfoDescribesEachFile) {
-  const auto r = RunProcess({kCli, "info", kSamples + "mono-shop.bmp", kSamples + "gray-cafe.bmp",
-                             kSamples + "colour-fruit.bmp"});
+  const auto r = RunProcess({kCli, "info", "mono-shop.bmp", "gray-cafe.bmp", "colour-fruit.bmp"},
+                            {}, kSamples);
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out,
             "mono-shop.bmp 256 64 1 2048 accepted bmp\n"
@@ -360,7 +361,7 @@ TEST_F(CliWithPrinter, ATransparentPngIsStoredOnWhite) {
                         "black", "-draw", "rectangle 8,4 39,15", "PNG32:" + dir.File("logo.png")})
                 .status,
             0);
-  EXPECT_EQ(RunProcess({kCli, "info", dir.File("logo.png")}).out,
+  EXPECT_EQ(RunProcess({kCli, "info", "logo.png"}, {}, dir.str()).out,
             "logo.png 64 24 24 192 accepted png\n");
   test::BackgroundProcess printer({kPrinter, "--port", "0", "--out", out()});
   const std::string listening = printer.ReadLine();

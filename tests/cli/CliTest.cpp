@@ -28,6 +28,7 @@ struct CliCall {
     ctrl.bitmaps["/l/mono.bmp"] = {1, 64, 256};
     ctrl.bitmaps["/l/gray.bmp"] = {8, 120, 200};
     ctrl.bitmaps["/l/wide.bmp"] = {24, 10, 600};
+    ctrl.bitmaps["/l/huge1.bmp"] = {1, 400, 4096};
     ctrl.result = jobResult;
     const ParseResult parsed = ParseOptions(args);
     if (!parsed.options) {
@@ -112,11 +113,18 @@ TEST(CliRun, ARejectedFileOrTooManyFilesSendNothing) {
   EXPECT_EQ(r.status, kExitRejected);
   EXPECT_TRUE(r.ctrl.calls.empty());
   EXPECT_EQ(r.err.str(), "brindle-cli: 256 files given; a printer takes at most 255 logos\n");
-  for (const char* file : {"/l/wide.bmp", "/l/missing.bmp", "/l/a|b.bmp"}) {
+  // Why, after the window's fixed text.
+  const std::pair<const char*, const char*> refused[] = {
+      {"/l/wide.bmp", "too large: 600 \u00D7 10, at most 512 \u00D7 648"},
+      {"/l/huge1.bmp", "too large: 4096 \u00D7 400, at most 196608 bytes of dots"},
+      {"/l/missing.bmp", "no such file"},
+      {"/l/a|b.bmp", "a '|' in its name"},
+  };
+  for (const auto& [file, why] : refused) {
     CliCall r({"upload", "/l/gray.bmp", file});
     EXPECT_EQ(r.status, kExitRejected);
     EXPECT_TRUE(r.ctrl.calls.empty());
-    EXPECT_EQ(r.err.str(), std::string(file) + ": Out of range bitmap file.\n");
+    EXPECT_EQ(r.err.str(), std::string(file) + ": Out of range bitmap file. (" + why + ")\n");
   }
 }
 
@@ -183,11 +191,12 @@ TEST(CliRun, EraseAndPrintoutHandOverWhatTheirButtonsWould) {
 }
 
 TEST(CliRun, InfoListsSizesAndAcceptance) {
-  CliCall r({"info", "/l/mono.bmp", "/l/wide.bmp", "/l/none.bmp"});
+  // The path as given, an unprintable byte escaped so that it keeps its line.
+  CliCall r({"info", "/l/mono.bmp", "/l/wide.bmp", "/l/no\nne\\.bmp"});
   EXPECT_EQ(r.out.str(),
-            "mono.bmp 256 64 1 2048 accepted -\n"
-            "wide.bmp 600 10 24 1200 rejected -\n"
-            "none.bmp - - - - rejected -\n");
+            "/l/mono.bmp 256 64 1 2048 accepted -\n"
+            "/l/wide.bmp 600 10 24 1200 rejected -\n"
+            "/l/no\\x0Ane\\x5C.bmp - - - - rejected -\n");
   EXPECT_EQ(r.status, kExitRejected);
   CliCall ok({"info", "/l/gray.bmp"});
   EXPECT_EQ(ok.status, 0);

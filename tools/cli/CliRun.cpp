@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -34,6 +35,50 @@ Measured Measure(IUploadCtrl& ctrl, const std::string& path) {
 }
 
 bool IsTcp(const Options& o) { return o.port == "TCP/IP"; }
+
+// Why a file is refused, for the terminal (the window keeps its fixed
+// text): the file's own state when it does not load, else its size.
+std::string WhyRefused(const std::string& path, const Measured& m) {
+  if (path.find('|') != std::string::npos) return "a '|' in its name";
+  if (m.loads) {
+    const std::string size = std::to_string(m.width) + " \u00D7 " + std::to_string(m.height);
+    if (m.bitsPerPixel == 1) {
+      return "too large: " + size + ", at most " + std::to_string(kRasterBytes) +
+             " bytes of dots";
+    }
+    return "too large: " + size + ", at most " + std::to_string(kMaxConvertWidth) +
+           " \u00D7 " + std::to_string(kMaxConvertHeight);
+  }
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    return errno == ENOENT ? "no such file" : std::strerror(errno);
+  }
+  if (!S_ISREG(st.st_mode)) return "not a regular file";
+  const PictureFormat format = SniffPictureFile(path);
+  if (format == PictureFormat::Unknown) return "not a BMP, PNG, JPEG or GIF file";
+  return std::string("a damaged or unsupported ") + PictureFormatName(format) + " file";
+}
+
+void Refuse(std::ostream& err, const std::string& path, const Measured& m) {
+  err << path << ": " << kRejected << " (" << WhyRefused(path, m) << ")\n";
+}
+
+// The path as given, unprintable bytes (a newline, say) escaped as \xNN so
+// that every file keeps one line.
+std::string Printable(const std::string& path) {
+  std::string out;
+  for (const char c : path) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7F || c == '\\') {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", u);
+      out += escaped;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
 
 // Reports a failed job on standard error; returns its exit status.
 int ReportFailure(int result, Environment& env) {
@@ -92,8 +137,8 @@ bool WriteOutput(const std::string& path, const std::vector<std::uint8_t>& bytes
 
 int Convert(const Options& o, IUploadCtrl& ctrl, Environment& env) {
   const std::string& path = o.files[0];
-  if (!Measure(ctrl, path).Accepted()) {
-    env.err << path << ": " << kRejected << "\n";
+  if (const Measured m = Measure(ctrl, path); !m.Accepted()) {
+    Refuse(env.err, path, m);
     return kExitRejected;
   }
   std::error_code ec;
@@ -119,7 +164,7 @@ int Info(const Options& o, IUploadCtrl& ctrl, Environment& env) {
   int status = 0;
   for (const std::string& path : o.files) {
     const Measured m = Measure(ctrl, path);
-    const std::string name = std::filesystem::path(path).filename().string();
+    const std::string name = Printable(path);
     const char* kind = PictureFormatName(SniffPictureFile(path));
     if (!m.loads) {
       env.out << name << " - - - - rejected " << kind << "\n";
@@ -146,7 +191,7 @@ int CheckUploadFiles(const Options& o, IUploadCtrl& ctrl, std::ostream& err) {
     const Measured m = Measure(ctrl, path);
     // A "|" would split the path in two when the job reads the list.
     if (!m.Accepted() || path.find('|') != std::string::npos) {
-      err << path << ": " << kRejected << "\n";
+      Refuse(err, path, m);
       return kExitRejected;
     }
   }
