@@ -11,8 +11,9 @@
 #include <cstdio>
 #include <string>
 
-#include "device/BmpFiles.h"
+#include "device/DotLayout.h"
 #include "device/NVUploadCtrl.h"
+#include "support/Bmp.h"
 #include "support/Peers.h"
 #include "support/TempDir.h"
 

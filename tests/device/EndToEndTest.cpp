@@ -8,7 +8,7 @@
 #include <chrono>
 #include <functional>
 
-#include "BmpFiles.h"
+#include "DotLayout.h"
 #include "support/Peers.h"
 #include "device/NVUploadCtrl.h"
 #include "support/DeviceFixtures.h"

@@ -7,7 +7,7 @@
 #include <memory>
 #include <optional>
 
-#include "BmpFiles.h"
+#include "DotLayout.h"
 #include "device/NVUploadCtrl.h"
 #include "device/PortProvider.h"
 #include "support/RecordingPort.h"

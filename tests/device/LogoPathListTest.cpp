@@ -6,7 +6,7 @@
 #include <memory>
 #include <random>
 
-#include "BmpFiles.h"
+#include "DotLayout.h"
 #include "device/DotUpload.h"
 #include "device/LogoPathList.h"
 #include "device/ThermalUpload.h"

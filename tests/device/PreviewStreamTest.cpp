@@ -12,7 +12,7 @@
 #include "StreamLogs.h"
 #include "device/DotUpload.h"
 #include "device/ThermalUpload.h"
-#include "image/BmpBuilder.h"
+#include "support/Bmp.h"
 #include "image/LogoConversion.h"
 #include "support/TempDir.h"
 

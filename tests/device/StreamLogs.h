@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "BmpFiles.h"
+#include "DotLayout.h"
 #include "device/PortKind.h"
 #include "support/RecordingPort.h"
 

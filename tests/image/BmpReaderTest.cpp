@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "BmpBuilder.h"
+#include "support/Bmp.h"
 #include "image/Bmp.h"
 
 namespace brindle {

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <tuple>
 
-#include "BmpBuilder.h"
+#include "support/Bmp.h"
 #include "TempDir.h"
 #include "image/LogoConversion.h"
 #include "image/TempFiles.h"

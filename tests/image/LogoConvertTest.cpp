@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "BmpBuilder.h"
+#include "support/Bmp.h"
 #include "image/LogoBitmap.h"
 
 namespace brindle {

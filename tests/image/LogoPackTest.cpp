@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <tuple>
 
-#include "BmpBuilder.h"
+#include "support/Bmp.h"
 #include "TempDir.h"
 #include "image/LogoBitmap.h"
 

@@ -4,7 +4,7 @@
 #include <wx/image.h>
 #include <wx/init.h>
 
-#include "BmpBuilder.h"
+#include "support/Bmp.h"
 #include "TempDir.h"
 #include "image/wx/PictureBitmap.h"
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "BmpBuilder.h"
+#include "support/Bmp.h"
 #include "TempDir.h"
 #include "image/LogoBitmap.h"
 #include "image/TempFiles.h"

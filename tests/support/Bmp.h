@@ -1,10 +1,13 @@
 #pragma once
 // Builds small BMP files in memory for tests: headers are written field by
-// field from the arguments, pixel rows are given as stored (bottom-up).
+// field from the arguments, pixel rows are given as stored (bottom-up); or
+// from a picture given as a predicate of its black pixels.
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "image/LogoBitmap.h"
@@ -89,6 +92,36 @@ inline std::vector<std::uint32_t> GrayPalette(int entries) {
 inline BmpFields Indexed8(const Bytes& values, int height = 1) {
   return {.width = static_cast<int>(values.size()), .height = height, .bitsPerPixel = 8,
           .palette = GrayPalette(256), .pixels = Rows(values, height)};
+}
+
+// Whether the pixel in column x of row y (y = 0 the top row) is black.
+using Picture = std::function<bool(int x, int y)>;
+
+// A file of 1 bit (colour entry 0 white when `entry0White`, else black) or
+// 24 bits per pixel (black and white), as the bytes of a file.
+inline std::string Bmp(int width, int height, int bits, bool entry0White, const Picture& black) {
+  BmpFields s{.width = width, .height = height, .bitsPerPixel = static_cast<std::uint16_t>(bits)};
+  if (bits == 1) s.palette = {entry0White ? 0xFFFFFFu : 0u, entry0White ? 0u : 0xFFFFFFu};
+  const std::size_t row = (static_cast<std::size_t>(width) * bits + 31) / 32 * 4;
+  for (int y = height - 1; y >= 0; --y) {
+    Bytes bytes(row, 0);
+    for (int x = 0; x < width; ++x) {
+      if (bits == 24) {
+        for (int k = 0; k < 3; ++k) bytes[3 * x + k] = black(x, y) ? 0 : 0xFF;
+      } else if (black(x, y) == entry0White) {  // colour index 1
+        bytes[x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+      }
+    }
+    s.pixels.insert(s.pixels.end(), bytes.begin(), bytes.end());
+  }
+  const Bytes file = BuildBmp(s);
+  return std::string(file.begin(), file.end());
+}
+inline std::string Bmp1(int width, int height, bool entry0White, const Picture& black) {
+  return Bmp(width, height, 1, entry0White, black);
+}
+inline std::string Bmp24(int width, int height, const Picture& black) {
+  return Bmp(width, height, 24, false, black);
 }
 
 inline std::unique_ptr<LogoBitmap> LoadLogo(const BmpFields& fields) {
