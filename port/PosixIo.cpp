@@ -128,6 +128,11 @@ std::size_t ReadBounded(int fd, std::uint8_t* buffer, std::size_t size, ReadBoun
   return count;
 }
 
+long QueuedOutput(int fd) {
+  int n = 0;
+  return ::ioctl(fd, TIOCOUTQ, &n) == 0 ? static_cast<long>(n) : -1L;
+}
+
 bool WaitUntilDrained(const std::function<long()>& queued, int stallLimitMs, IClock& clock,
                       int* err) {
   long last = queued();

@@ -58,6 +58,11 @@ struct ReadBounds {
 std::size_t ReadBounded(int fd, std::uint8_t* buffer, std::size_t size, ReadBounds bounds,
                         bool dropZeroBytes, IClock& clock, int* err);
 
+// Bytes written to `fd` that its device (or, for a socket, the peer) has
+// not taken yet: TIOCOUTQ, which sockets answer as SIOCOUTQ; -1 when the
+// device cannot tell.
+long QueuedOutput(int fd);
+
 // Waits until the device has taken everything written to it: `queued`
 // gives the bytes still waiting in the output queue (-1 when the device
 // cannot tell). Returns true once the count is 0, or at once when the

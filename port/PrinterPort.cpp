@@ -162,13 +162,10 @@ int PrinterPort::ReadPort(std::uint8_t* buffer, std::size_t size) {
 int PrinterPort::Finish() {
   if (!fd_) return Fail(EBADF, 0);
   const int fd = fd_.Get();
-  const auto queued = [fd] {
-    int n = 0;
-    return ::ioctl(fd, TIOCOUTQ, &n) == 0 ? static_cast<long>(n) : -1L;
-  };
   int err = 0;
-  return posixio::WaitUntilDrained(queued, kPrinterDrainStallLimitMs, clock_, &err) ? 1
-                                                                                       : Fail(err, 0);
+  const bool drained = posixio::WaitUntilDrained([fd] { return posixio::QueuedOutput(fd); },
+                                                 kPrinterDrainStallLimitMs, clock_, &err);
+  return drained ? 1 : Fail(err, 0);
 }
 
 int PrinterPort::Write(const std::uint8_t* data, std::size_t length) {

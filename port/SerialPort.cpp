@@ -122,12 +122,9 @@ int SerialPort::Read(std::uint8_t* buffer, std::size_t size) { return ReadSerial
 int SerialPort::Finish() {
   if (!fd_) return Fail(EBADF, 0);
   const int fd = fd_.Get();
-  const auto queued = [fd] {
-    int n = 0;
-    return ::ioctl(fd, TIOCOUTQ, &n) == 0 ? static_cast<long>(n) : -1L;
-  };
   int err = 0;
-  if (!posixio::WaitUntilDrained(queued, kSerialDrainStallLimitMs, clock_, &err)) {
+  if (!posixio::WaitUntilDrained([fd] { return posixio::QueuedOutput(fd); },
+                                 kSerialDrainStallLimitMs, clock_, &err)) {
     return Fail(err, 0);
   }
   ::tcdrain(fd);  // the last characters in the line's own buffer

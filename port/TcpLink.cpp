@@ -2,9 +2,7 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
-#include <linux/sockios.h>
 #include <poll.h>
-#include <sys/ioctl.h>
 #include <sys/socket.h>
 
 #include <cerrno>
@@ -40,12 +38,9 @@ void TcpLink::Tell(const std::string& text) {
 int TcpLink::Finish() {
   if (!socket_) return Fail(ENOTCONN, 0);
   const int fd = socket_.Get();
-  const auto unacknowledged = [fd] {
-    int n = 0;
-    return ::ioctl(fd, SIOCOUTQ, &n) == 0 ? static_cast<long>(n) : -1L;
-  };
   int err = 0;
-  if (!posixio::WaitUntilDrained(unacknowledged, kSendStallLimitMs, clock_, &err)) {
+  if (!posixio::WaitUntilDrained([fd] { return posixio::QueuedOutput(fd); }, kSendStallLimitMs,
+                                 clock_, &err)) {
     drained_ = true;  // nothing to end in order: the printer takes nothing more
     return Fail(err, 0);
   }
