@@ -1,12 +1,14 @@
 #pragma once
-// A fresh temporary directory for one test, removed afterwards.
+// A fresh temporary folder, removed when the object goes. Enter() makes it
+// the current folder until then; InTempDir runs each test of a fixture there.
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
+#include <vector>
 
 namespace brindle::test {
 
@@ -21,17 +23,26 @@ class TempDir {
   }
   ~TempDir() {
     std::error_code ec;
+    if (!previous_.empty()) std::filesystem::current_path(previous_, ec);
     std::filesystem::remove_all(path_, ec);
   }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
+  void Enter() {
+    previous_ = std::filesystem::current_path();
+    std::filesystem::current_path(path_);
+  }
   const std::filesystem::path& path() const { return path_; }
   std::string str() const { return path_.string(); }
   std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-  void Write(const std::string& name, const std::string& bytes) const {
+  // Writes the file and gives its path.
+  std::string Write(const std::string& name, const std::string& bytes) const {
     std::ofstream(File(name), std::ios::binary) << bytes;
+    return File(name);
+  }
+  std::string Write(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
+    return Write(name, std::string(bytes.begin(), bytes.end()));
   }
   std::string Read(const std::string& name) const {
     std::ifstream in(File(name), std::ios::binary);
@@ -40,7 +51,13 @@ class TempDir {
   bool Exists(const std::string& name) const { return std::filesystem::exists(path_ / name); }
 
  private:
-  std::filesystem::path path_;
+  std::filesystem::path path_, previous_;
+};
+
+class InTempDir : public ::testing::Test {
+ protected:
+  InTempDir() { dir.Enter(); }
+  TempDir dir;
 };
 
 }  // namespace brindle::test
