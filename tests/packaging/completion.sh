@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# brindle-cli's bash completion: commands, options, option values and logo
-# files, as a user gets them after Tab. Arguments: brindle-cli, the script.
+# brindle-cli's bash completion as a user gets it after Tab: commands,
+# options, option values, logo files. Arguments: brindle-cli, the script.
 set -uo pipefail
 cli=$1
 source "$2"
@@ -8,7 +8,7 @@ cd "$(mktemp -d)" && trap 'rm -rf "$PWD"' EXIT
 touch a.bmp B.BMP notes.txt && mkdir logos
 status=0
 
-# expect LINE EXPECTED: completing the last word of LINE offers EXPECTED.
+# expect LINE OFFERED: completing the last word of LINE offers OFFERED.
 expect() {
   local -a COMP_WORDS
   read -ra COMP_WORDS <<<"$1"
@@ -22,7 +22,6 @@ expect() {
 }
 
 expect "brindle-cli " "--help --version convert erase info ports printout status upload"
-expect "brindle-cli up" "upload"
 expect "brindle-cli upload --ha" "--halftone"
 expect "brindle-cli upload --halftone " "diffusion none"
 expect "brindle-cli printout --size " "0 1 2 3"
