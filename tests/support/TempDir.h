@@ -1,6 +1,6 @@
 #pragma once
-// A fresh temporary folder, removed when the object goes. Enter() makes it
-// the current folder until then; InTempDir runs each test of a fixture there.
+// A fresh temporary folder, removed when the object goes. InTempDir runs
+// each test of a fixture in one, as the current folder.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -23,16 +23,11 @@ class TempDir {
   }
   ~TempDir() {
     std::error_code ec;
-    if (!previous_.empty()) std::filesystem::current_path(previous_, ec);
     std::filesystem::remove_all(path_, ec);
   }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
-  void Enter() {
-    previous_ = std::filesystem::current_path();
-    std::filesystem::current_path(path_);
-  }
   const std::filesystem::path& path() const { return path_; }
   std::string str() const { return path_.string(); }
   std::string File(const std::string& name) const { return (path_ / name).string(); }
@@ -51,12 +46,14 @@ class TempDir {
   bool Exists(const std::string& name) const { return std::filesystem::exists(path_ / name); }
 
  private:
-  std::filesystem::path path_, previous_;
+  std::filesystem::path path_;
 };
 
 class InTempDir : public ::testing::Test {
  protected:
-  InTempDir() { dir.Enter(); }
+  InTempDir() { std::filesystem::current_path(dir.path()); }
+  ~InTempDir() override { std::filesystem::current_path(previous_); }
+  const std::filesystem::path previous_ = std::filesystem::current_path();
   TempDir dir;
 };
 
