@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "image/LogoConversion.h"
+#include "image/LogoLimits.h"
 #include "image/TempFiles.h"
 #include "support/Bmp.h"
 #include "support/TempDir.h"
@@ -138,6 +139,11 @@ TEST_F(Logo, ConvertedPicturesPackTheirConversion) {
 
 // Converting needs at most 512 x 648 padded, direct packing room in the raster.
 TEST_F(Logo, PicturesBeyondTheBuffersPackNothing) {
+  for (auto [bits, w, h, fits] : {std::tuple{24, 512, 648, true}, {24, 513, 1, false},
+                                  {8, 1, 649, false}, {1, 2048, 768, true}, {1, 2048, 769, false},
+                                  {24, 0, 1, false}}) {
+    EXPECT_EQ(LogoFitsDevice(bits, w, h), fits) << bits << ": " << w << "x" << h;
+  }
   LogoBitmap none;  // a failed load forgets the picture before
   const Bytes file = BuildBmp(Solid24(8, 8, 0, 0, 0));
   none.LoadBitmapData(file.data(), file.size());
