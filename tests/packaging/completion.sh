@@ -22,6 +22,7 @@ expect() {
 }
 
 expect "brindle-cli " "--help --version convert erase info ports printout status upload"
+expect "brindle-cli up" "upload"
 expect "brindle-cli upload --ha" "--halftone"
 expect "brindle-cli upload --halftone " "diffusion none"
 expect "brindle-cli printout --size " "0 1 2 3"
