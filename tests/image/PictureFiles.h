@@ -1,6 +1,5 @@
 #pragma once
-// Builds small PNG files in memory for tests, chunk by chunk (zlib for the
-// image data and the CRCs), so that every header field can be chosen.
+// Small PNG files built in memory chunk by chunk, every header field chosen.
 #include <zlib.h>
 
 #include <algorithm>
@@ -16,25 +15,21 @@ struct PngFields {
   std::vector<unsigned> samples{};  // every sample of every pixel, top row first
 };
 
-inline void PutBe32(std::vector<std::uint8_t>& b, std::uint32_t v) {
-  for (int s = 24; s >= 0; s -= 8) b.push_back(static_cast<std::uint8_t>(v >> s));
-}
-
-inline void PutChunk(std::vector<std::uint8_t>& png, const char* type,
-                     const std::vector<std::uint8_t>& data) {
-  PutBe32(png, static_cast<std::uint32_t>(data.size()));
-  const std::size_t start = png.size();
-  png.insert(png.end(), type, type + 4);
-  png.insert(png.end(), data.begin(), data.end());
-  PutBe32(png, crc32(0, png.data() + start, static_cast<uInt>(png.size() - start)));
-}
-
 // Rows of filter type 0; samples of fewer than 8 bits packed high bits first.
 inline std::vector<std::uint8_t> BuildPng(const PngFields& f) {
-  static const int kChannels[] = {1, 0, 3, 1, 2, 0, 4};
-  const std::size_t perRow = f.width * kChannels[f.colourType];
-  const int d = std::min(f.bitDepth, 8);  // 16-bit samples: high byte, then these 8 bits
-  std::vector<std::uint8_t> raw;
+  std::vector<std::uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}, raw, ihdr;
+  auto be32 = [](std::vector<std::uint8_t>& b, std::uint32_t v) {
+    for (int s = 24; s >= 0; s -= 8) b.push_back(static_cast<std::uint8_t>(v >> s));
+  };
+  auto chunk = [&](const char* type, const std::vector<std::uint8_t>& data) {
+    be32(png, static_cast<std::uint32_t>(data.size()));
+    const std::size_t start = png.size();
+    png.insert(png.end(), type, type + 4);
+    png.insert(png.end(), data.begin(), data.end());
+    be32(png, crc32(0, png.data() + start, static_cast<uInt>(png.size() - start)));
+  };
+  const std::size_t perRow = f.width * std::vector{1, 0, 3, 1, 2, 0, 4}[f.colourType];
+  const int d = std::min(f.bitDepth, 8);  // 16-bit samples: the high byte, then these 8 bits
   for (std::size_t at = 0; at < f.samples.size(); at += perRow) {
     raw.push_back(0);
     unsigned bits = 0, used = 0;
@@ -46,18 +41,17 @@ inline std::vector<std::uint8_t> BuildPng(const PngFields& f) {
     if (used > 0) raw.push_back(static_cast<std::uint8_t>(bits << (8 - used)));
   }
   uLongf packed = compressBound(static_cast<uLong>(raw.size()));
-  std::vector<std::uint8_t> idat(packed), ihdr;
+  std::vector<std::uint8_t> idat(packed);
   compress(idat.data(), &packed, raw.data(), static_cast<uLong>(raw.size()));
   idat.resize(packed);
-  PutBe32(ihdr, f.width);
-  PutBe32(ihdr, f.height);
+  be32(ihdr, f.width);
+  be32(ihdr, f.height);
   ihdr.insert(ihdr.end(), {std::uint8_t(f.bitDepth), std::uint8_t(f.colourType), 0, 0, 0});
-  std::vector<std::uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  PutChunk(png, "IHDR", ihdr);
-  if (!f.palette.empty()) PutChunk(png, "PLTE", f.palette);
-  if (!f.transparency.empty()) PutChunk(png, "tRNS", f.transparency);
-  PutChunk(png, "IDAT", idat);
-  PutChunk(png, "IEND", {});
+  chunk("IHDR", ihdr);
+  if (!f.palette.empty()) chunk("PLTE", f.palette);
+  if (!f.transparency.empty()) chunk("tRNS", f.transparency);
+  chunk("IDAT", idat);
+  chunk("IEND", {});
   return png;
 }
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# brindle-cli's bash completion: commands, options, option values and logo
-# files, as a user gets them after Tab. Arguments: brindle-cli, the script.
+# brindle-cli's bash completion as a user gets it after Tab: commands,
+# options, option values, logo files. Arguments: brindle-cli, the script.
 set -uo pipefail
 cli=$1
 source "$2"
@@ -8,7 +8,7 @@ cd "$(mktemp -d)" && trap 'rm -rf "$PWD"' EXIT
 touch a.bmp B.BMP notes.txt && mkdir logos
 status=0
 
-# expect LINE EXPECTED: completing the last word of LINE offers EXPECTED.
+# expect LINE OFFERED: completing the last word of LINE offers OFFERED.
 expect() {
   local -a COMP_WORDS
   read -ra COMP_WORDS <<<"$1"

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <map>
 
 #include "settings/Places.h"
@@ -13,72 +12,53 @@
 namespace brindle {
 namespace {
 
-using Env = std::map<std::string, std::string>;
-
-EnvLookup Lookup(const Env& env) {
+EnvLookup Lookup(std::map<std::string, std::string> env) {
   return [env](const std::string& name) -> std::optional<std::string> {
-    const auto found = env.find(name);
-    if (found == env.end()) return std::nullopt;
-    return found->second;
+    if (!env.contains(name)) return std::nullopt;
+    return env.at(name);
   };
 }
 
+// The installed copy follows the XDG rules: empty and relative values are not
+// base directories; without HOME, the account's own folder.
 TEST(Places, EachCopyKeepsItsFilesWhereItMayWrite) {
-  struct Case {
-    CopyKind kind;
-    Env env;
-    std::string settings, pictures;
+  const std::pair<std::map<std::string, std::string>, std::string> cases[] = {
+      {{{"HOME", "/h"}}, "/h/.config/brindle /h/.cache/brindle"},
+      {{{"HOME", "/h"}, {"XDG_CONFIG_HOME", "/c/"}, {"XDG_CACHE_HOME", "/k"}},
+       "/c/brindle /k/brindle"},
+      {{{"HOME", "/h/"}, {"XDG_CONFIG_HOME", ""}, {"XDG_CACHE_HOME", "~/k"}},
+       "/h/.config/brindle /h/.cache/brindle"},
   };
-  const Case cases[] = {
-      {CopyKind::BuildFolder, {{"HOME", "/h"}, {"XDG_CONFIG_HOME", "/c"}}, "/opt/b", ""},
-      {CopyKind::Installed, {{"HOME", "/h"}}, "/h/.config/brindle", "/h/.cache/brindle"},
-      {CopyKind::Installed,
-       {{"HOME", "/h"}, {"XDG_CONFIG_HOME", "/c/"}, {"XDG_CACHE_HOME", "/k"}},
-       "/c/brindle", "/k/brindle"},
-      // Empty and relative values are not base directories.
-      {CopyKind::Installed,
-       {{"HOME", "/h/"}, {"XDG_CONFIG_HOME", ""}, {"XDG_CACHE_HOME", "~/k"}},
-       "/h/.config/brindle", "/h/.cache/brindle"},
-  };
-  for (const Case& c : cases) {
-    const Places places = FindPlaces(c.kind, "/opt/b", Lookup(c.env));
-    EXPECT_EQ(places.settingsDir, c.settings);
-    EXPECT_EQ(places.pictureDir, c.pictures);
+  for (const auto& [env, expected] : cases) {
+    const Places places = FindPlaces(CopyKind::Installed, "/b", Lookup(env));
+    EXPECT_EQ(places.settingsDir + " " + places.pictureDir, expected);
   }
-  // Without HOME, the account's own folder.
+  const Places build =
+      FindPlaces(CopyKind::BuildFolder, "/opt/b", Lookup({{"XDG_CONFIG_HOME", "/c"}}));
+  EXPECT_EQ(build.settingsDir + " " + build.pictureDir, "/opt/b ");
   const std::string home = ::getpwuid(::getuid())->pw_dir;
   EXPECT_EQ(FindPlaces(CopyKind::Installed, "/b", Lookup({})).settingsDir,
             (home == "/" ? "" : home) + "/.config/brindle");
-
-  EXPECT_EQ(TempRoot(Lookup({})), "/tmp");
-  EXPECT_EQ(TempRoot(Lookup({{"TMPDIR", "/t/x"}})), "/t/x");
-  EXPECT_EQ(TempRoot(Lookup({{"TMPDIR", "t"}})), "/tmp");
-}
-
-TEST(Places, DescriptionNamesBothFolders) {
-  EXPECT_EQ(DescribePlaces({"/opt/b", ""}),
+  std::string temp;
+  for (const char* value : {"", "/t", "t"}) temp += TempRoot(Lookup({{"TMPDIR", value}}));
+  EXPECT_EQ(temp + TempRoot(Lookup({})), "/tmp/t/tmp/tmp");
+  EXPECT_EQ(DescribePlaces(build) + DescribePlaces({"/c/brindle", "/k/brindle"}),
             "settings (files.ini, nvupload.ini): /opt/b/\n"
-            "temporary pictures (Temp.bmp, TempTe.bmp): the current folder\n");
-  EXPECT_EQ(DescribePlaces({"/h/.config/brindle", "/h/.cache/brindle"}),
-            "settings (files.ini, nvupload.ini): /h/.config/brindle/\n"
-            "temporary pictures (Temp.bmp, TempTe.bmp): /h/.cache/brindle/\n");
+            "temporary pictures (Temp.bmp, TempTe.bmp): the current folder\n"
+            "settings (files.ini, nvupload.ini): /c/brindle/\n"
+            "temporary pictures (Temp.bmp, TempTe.bmp): /k/brindle/\n");
 }
 
+// New folders get mode 0700; an existing one keeps its mode.
 TEST(Places, PrivateFoldersAreMadeWithMode0700) {
   test::TempDir dir;
   ::chmod(dir.str().c_str(), 0755);
-  EXPECT_EQ(MakePrivateDirs(dir.File("a/b/brindle")), 0);
-  for (const char* made : {"a", "a/b", "a/b/brindle"}) {
+  EXPECT_EQ(MakePrivateDirs(dir.File("a/b/brindle")) + MakePrivateDirs(dir.str()), 0);
+  for (auto [made, mode] : {std::pair{"a", 0700u}, {"a/b/brindle", 0700u}, {"", 0755u}}) {
     struct stat st {};
-    ASSERT_EQ(::stat(dir.File(made).c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0700u) << made;
+    EXPECT_EQ(::stat(dir.File(made).c_str(), &st) + (st.st_mode & 0777), mode) << made;
   }
-  struct stat st {};
-  EXPECT_EQ(MakePrivateDirs(dir.str()), 0);
-  ::stat(dir.str().c_str(), &st);
-  EXPECT_EQ(st.st_mode & 0777, 0755u);  // an existing folder keeps its mode
   dir.Write("file", "x");
-  EXPECT_EQ(MakePrivateDirs(dir.File("file")), ENOTDIR);
   EXPECT_EQ(MakePrivateDirs(dir.File("file/brindle")), ENOTDIR);
 }
 

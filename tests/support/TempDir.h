@@ -1,12 +1,14 @@
 #pragma once
-// A fresh temporary directory for one test, removed afterwards.
+// A fresh temporary folder, removed when the object goes. InTempDir runs
+// each test of a fixture in one, as the current folder.
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
+#include <vector>
 
 namespace brindle::test {
 
@@ -29,9 +31,13 @@ class TempDir {
   const std::filesystem::path& path() const { return path_; }
   std::string str() const { return path_.string(); }
   std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-  void Write(const std::string& name, const std::string& bytes) const {
+  // Writes the file and gives its path.
+  std::string Write(const std::string& name, const std::string& bytes) const {
     std::ofstream(File(name), std::ios::binary) << bytes;
+    return File(name);
+  }
+  std::string Write(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
+    return Write(name, std::string(bytes.begin(), bytes.end()));
   }
   std::string Read(const std::string& name) const {
     std::ifstream in(File(name), std::ios::binary);
@@ -41,6 +47,14 @@ class TempDir {
 
  private:
   std::filesystem::path path_;
+};
+
+class InTempDir : public ::testing::Test {
+ protected:
+  InTempDir() { std::filesystem::current_path(dir.path()); }
+  ~InTempDir() override { std::filesystem::current_path(previous_); }
+  const std::filesystem::path previous_ = std::filesystem::current_path();
+  TempDir dir;
 };
 
 }  // namespace brindle::test
