@@ -5,7 +5,7 @@ set -uo pipefail
 cli=$1
 source "$2"
 cd "$(mktemp -d)" && trap 'rm -rf "$PWD"' EXIT
-touch a.bmp B.BMP notes.txt && mkdir logos
+touch a.bmp B.BMP c.Png d.jpeg e.JPG f.gif notes.txt && mkdir logos
 status=0
 
 # expect LINE OFFERED: completing the last word of LINE offers OFFERED.
@@ -30,8 +30,8 @@ expect "brindle-cli erase --port COM1" "COM1 COM10 COM11 COM12"
 expect "brindle-cli erase --port " \
   "COM1 COM10 COM11 COM12 COM2 COM3 COM4 COM5 COM6 COM7 COM8 COM9 LPT1 LPT2 TCP/IP USB"
 expect "brindle-cli upload --ip " ""
-expect "brindle-cli info " "B.BMP a.bmp logos"
-expect "brindle-cli convert a.bmp --output " "B.BMP a.bmp logos"
+expect "brindle-cli info " "B.BMP a.bmp c.Png d.jpeg e.JPG f.gif logos"
+expect "brindle-cli convert a.bmp --output " "B.BMP a.bmp c.Png d.jpeg e.JPG f.gif logos"
 expect "brindle-cli erase " ""
-expect "brindle-cli erase --printers " "B.BMP a.bmp logos notes.txt"
+expect "brindle-cli erase --printers " "B.BMP a.bmp c.Png d.jpeg e.JPG f.gif logos notes.txt"
 exit $status
