@@ -1,12 +1,9 @@
 #pragma once
-// Printers played by the test: a TCP listener on 127.0.0.1 and the
-// controlling side of a pseudo-terminal. Each records what it receives on a
-// thread of its own, answers the device check 1D 49 01 with CR if asked,
-// and can stop reading or hang up after a number of bytes.
+// A printer played by the test on 127.0.0.1: it records what it receives on
+// a thread of its own, answers the device check 1D 49 01 with CR if asked,
+// and can stop reading after a number of bytes.
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <poll.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,7 +13,6 @@
 #include <mutex>
 #include <string>
 #include <thread>
-#include <utility>
 #include <vector>
 
 namespace brindle::test {
@@ -32,14 +28,13 @@ class UniqueSocket {
   ~UniqueSocket() { Close(); }
   int Listen(int receiveBuffer, int backlog = 8) { return Open(receiveBuffer, backlog); }
   int Bind() { return Open(0, -1); }
-  // The next connection within a second, kept until Close; or -1.
-  int Accept() {
+  // The next connection within `ms`, kept until Close; or -1.
+  int Accept(int ms = 1000) {
     pollfd p{fd_, POLLIN, 0};
-    const int c = ::poll(&p, 1, 1000) == 1 ? ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC) : -1;
+    const int c = ::poll(&p, 1, ms) == 1 ? ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC) : -1;
     if (c >= 0) accepted_.push_back(c);
     return c;
   }
-  int Fd() const { return fd_; }
   void Close() {
     for (int c : accepted_) ::close(c);
     accepted_.clear();
@@ -71,85 +66,36 @@ class UniqueSocket {
 struct PeerOptions {
   bool answerCheck = true;  // reply 0D to 1D 49 01
   std::size_t stopReadingAfter = std::numeric_limits<std::size_t>::max();
-  std::size_t hangUpAfter = std::numeric_limits<std::size_t>::max();
-  int receiveBuffer = 0;  // SO_RCVBUF of a TCP peer, 0 to keep
-  bool keep = true;       // record the bytes (else only count them)
+  int receiveBuffer = 0;  // SO_RCVBUF, 0 to keep
 };
 
-class Peer {
+// Accepts one connection and records it until the sender closes or the test
+// stops it.
+class TcpPeer {
  public:
-  explicit Peer(PeerOptions options) : options_(options) {}
-  std::size_t Count() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return count_;
-  }
-
- protected:
-  // Records what arrives on `fd` until the test stops, the peer hangs up as
-  // asked or (for a socket) the sender closes.
-  void Pump(int fd, bool socket) {
-    std::uint8_t buf[65536];
-    for (std::size_t n; !stop_ && (n = Count()) < options_.hangUpAfter;) {
-      const std::size_t limit = std::min(options_.stopReadingAfter, options_.hangUpAfter);
-      pollfd p{fd, POLLIN, 0};
-      if (n >= limit || ::poll(&p, 1, 10) != 1) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(n >= limit ? 2 : 0));
-        continue;
-      }
-      const ssize_t got = ::read(fd, buf, std::min(sizeof buf, limit - n));
-      if (got <= 0 && socket) break;
-      if (got <= 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-      if (got > 0 && Take(buf, static_cast<std::size_t>(got))) {
-        (void)!(socket ? ::send(fd, "\r", 1, MSG_NOSIGNAL) : ::write(fd, "\r", 1));
-      }
-    }
-  }
-  // Takes received bytes; true when the check request is complete and has
-  // not been answered yet.
-  bool Take(const std::uint8_t* data, std::size_t n) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (options_.keep || count_ < 3) bytes_.insert(bytes_.end(), data, data + n);
-    count_ += n;
-    const bool answer = options_.answerCheck && !answered_ && bytes_.size() >= 3 &&
-                        bytes_[0] == 0x1D && bytes_[1] == 0x49 && bytes_[2] == 0x01;
-    answered_ = answered_ || answer;
-    return answer;
-  }
-  std::vector<std::uint8_t> Data() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return bytes_;
-  }
-  void Join() {
-    stop_ = true;
-    if (thread_.joinable()) thread_.join();
-  }
-
-  PeerOptions options_;
-  std::thread thread_;
-  std::atomic<bool> stop_{false};
-
- private:
-  mutable std::mutex mutex_;
-  std::vector<std::uint8_t> bytes_;
-  std::size_t count_ = 0;
-  bool answered_ = false;
-};
-
-// Accepts one connection and records it until the sender closes, the test
-// stops it, or it hangs up as asked.
-class TcpPeer : public Peer {
- public:
-  explicit TcpPeer(PeerOptions options = {}) : Peer(options) {
+  explicit TcpPeer(PeerOptions options = {}) : options_(options) {
     port_ = listen_.Listen(options.receiveBuffer);
     thread_ = std::thread([this] {
       int conn = -1;
-      for (pollfd p{listen_.Fd(), POLLIN, 0}; !stop_ && conn < 0;) {
-        if (::poll(&p, 1, 10) == 1) conn = ::accept4(p.fd, nullptr, nullptr, SOCK_CLOEXEC);
+      while (!stop_ && conn < 0) conn = listen_.Accept(10);
+      for (std::uint8_t buf[65536]; !stop_ && conn >= 0;) {
+        const std::size_t n = Data().size(), limit = options_.stopReadingAfter;
+        pollfd p{conn, POLLIN, 0};
+        if (n >= limit || ::poll(&p, 1, 10) != 1) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(n >= limit ? 2 : 0));
+          continue;
+        }
+        const ssize_t got = ::recv(conn, buf, std::min(sizeof buf, limit - n), 0);
+        if (got <= 0) break;
+        std::lock_guard<std::mutex> lock(mutex_);
+        bytes_.insert(bytes_.end(), buf, buf + got);
+        const std::uint8_t check[] = {0x1D, 0x49, 0x01};
+        if (options_.answerCheck && !answered_ && bytes_.size() >= 3 &&
+            std::equal(check, check + 3, bytes_.begin())) {
+          answered_ = ::send(conn, "\r", 1, MSG_NOSIGNAL) == 1;
+        }
       }
-      if (conn >= 0) {
-        Pump(conn, true);
-        ::close(conn);
-      }
+      if (conn >= 0) ::shutdown(conn, SHUT_RDWR);  // closed with the listener
       done_ = true;
     });
   }
@@ -164,51 +110,24 @@ class TcpPeer : public Peer {
     return Data();
   }
   void Stop() {
-    Join();
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
     listen_.Close();
   }
 
  private:
+  std::vector<std::uint8_t> Data() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return bytes_;
+  }
+  PeerOptions options_;
   UniqueSocket listen_;
   int port_ = 0;
-  std::atomic<bool> done_{false};
-};
-
-// The controlling side of a pseudo-terminal whose client side the job opens
-// by path. A hang-up closes it, which makes the client's writes fail.
-class PtyPeer : public Peer {
- public:
-  explicit PtyPeer(PeerOptions options = {})
-      : Peer(options), master_(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK)) {
-    if (master_ >= 0 && ::grantpt(master_) == 0 && ::unlockpt(master_) == 0) {
-      slave_ = ::ptsname(master_);
-    }
-    thread_ = std::thread([this] {
-      Pump(master_, false);
-      if (!stop_) ::close(std::exchange(master_, -1));
-    });
-  }
-  ~PtyPeer() { Stop(); }
-  bool Ok() const { return !slave_.empty(); }
-  const std::string& SlavePath() const { return slave_; }
-  // Takes what is still buffered, stops and returns everything received.
-  std::vector<std::uint8_t> Received() {
-    Join();
-    std::uint8_t buf[4096];
-    for (ssize_t n; master_ >= 0 && (n = ::read(master_, buf, sizeof buf)) > 0;) {
-      Take(buf, static_cast<std::size_t>(n));
-    }
-    Stop();
-    return Data();
-  }
-  void Stop() {
-    Join();
-    if (master_ >= 0) ::close(std::exchange(master_, -1));
-  }
-
- private:
-  int master_;
-  std::string slave_;
+  std::thread thread_;
+  std::atomic<bool> stop_{false}, done_{false};
+  mutable std::mutex mutex_;
+  std::vector<std::uint8_t> bytes_;
+  bool answered_ = false;
 };
 
 }  // namespace brindle::test
