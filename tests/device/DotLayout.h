@@ -1,7 +1,6 @@
 #pragma once
-// What the upload streams should send, worked out from the dot layout: one
-// byte per 8 vertical dots, the top dot in the high bit, sizes padded to
-// multiples of 8 with blank dots.
+// The upload streams worked out from the dot layout: a byte per 8 vertical
+// dots, top dot in the high bit, sizes padded to multiples of 8.
 #include <string>
 #include <utility>
 
@@ -37,9 +36,8 @@ inline Image ImageBlock(int width, int height, const Picture& black) {
   return block;
 }
 
-// A "Thermal" upload: ESC @ and FS q n in one write and each raster in one
-// chunked write after 50 ms on USB; elsewhere 100 ms after ESC @ and one
-// write per raster byte.
+// A "Thermal" upload: on USB ESC @ FS q n in one write, each raster chunked
+// after 50 ms; elsewhere 100 ms after ESC @, a write per raster byte.
 inline Log ThermalLog(PortKind kind, const std::vector<Image>& images, int count = -1) {
   const auto n = static_cast<std::uint8_t>(count < 0 ? images.size() : count);
   const bool usb = kind == PortKind::Usb;
@@ -53,8 +51,7 @@ inline Log ThermalLog(PortKind kind, const std::vector<Image>& images, int count
   return log;
 }
 
-// The "Dot" bands: 1B 58 2A b 1B 2A 01 nL nH (n the padded width) and the
-// band's bytes along it.
+// The "Dot" bands: 1B 58 2A b 1B 2A 01 nL nH (n the padded width), bytes.
 inline std::vector<Bytes> DotPackets(int width, int height, const Picture& black) {
   const int n = Padded(width);
   std::vector<Bytes> packets;
@@ -66,8 +63,7 @@ inline std::vector<Bytes> DotPackets(int width, int height, const Picture& black
   return packets;
 }
 
-// A "Dot" upload: the first write, its wait, a packet per band (timed
-// writes over LPT and USB).
+// A "Dot" upload: first write, wait, a packet per band (timed: LPT, USB).
 inline Log DotLog(PortKind kind, const std::vector<Bytes>& packets) {
   const bool timed = kind == PortKind::Lpt || kind == PortKind::Usb;
   Log log = kind == PortKind::Tcp ? Log{W({0x1B, 0x6F, 0x00, 0x1B, 0x40}), Wait(50)}
@@ -76,8 +72,7 @@ inline Log DotLog(PortKind kind, const std::vector<Bytes>& packets) {
   return log;
 }
 
-// The size and black pixels of a 1-bit BMP with a 40-byte header and the
-// colours white, black (the preview), read apart from the program's reader.
+// The size and black pixels of a preview (1-bit BMP, white then black).
 struct Mono {
   int width, height;
   Picture black;

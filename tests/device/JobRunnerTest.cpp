@@ -1,5 +1,4 @@
-// The job runner on logging ports: the transport, check and stream of each
-// job, its result, the close on every path and the cause of a failure.
+// The job runner on logging ports: transport, check, stream, result, close.
 #include <gtest/gtest.h>
 
 #include "DotLayout.h"
@@ -11,8 +10,7 @@ namespace {
 
 using namespace test;
 
-// Logs each open and gives out logging ports (open after 0, and after -2
-// from a serial open) that answer `replies` and fail the writes `fail`.
+// Logs each open and gives out logging ports (open after 0 and -2).
 struct Job final : IPortProvider {
   OpenedPort OpenSerial(const std::string& name, int baud, int bits, int parity, int stop,
                         int handshake) override {
@@ -35,8 +33,7 @@ struct Job final : IPortProvider {
     port->error = {open == 0 ? 0 : ENOENT, "/dev/x"};
     return {open, std::move(port)};
   }
-  // An upload for device `job`, or command `job` (code 0 prints image 3
-  // "Double Wide"); port "" is TCP/IP.
+  // Upload or command `job` (0 prints image 3 "Double Wide"); "" is TCP/IP.
   int Run(bool upload, int job, const std::string& port) {
     dir.Write("a.bmp", Bmp1(8, 8, false, Stripes));
     const std::string list = dir.File(gone ? "gone.bmp" : "a.bmp") + "|";
@@ -61,7 +58,6 @@ Log Head(Log log, std::size_t n) {
   return log;
 }
 
-// An 8 x 8 logo's streams (pinned in StreamTest), the commands and opens.
 const Image k8 = ImageBlock(8, 8, Stripes);
 const Log kThermal = ThermalLog(PortKind::Com, {k8}), kThermalUsb = ThermalLog(PortKind::Usb, {k8});
 const Log kDot = DotLog(PortKind::Com, DotPackets(8, 8, Stripes));
@@ -75,10 +71,9 @@ const Log kAsk = {W({0x1D, 0x49, 0x01})}, kAskRead = kAsk + Log{Rd(50)};
 const Log kCom = {Call("COM1 6 0 2 0 0")}, kLpt = {Call("LPT1")}, kUsb = {Call("USB")};
 const Log kTcp = {Call("10.0.0.5:9100")};
 
-// Uploads check only over TCP/IP, where only "Thermal" reads the reply.
-// Commands always check: over COM reading and judging the reply (CR or
-// space first), elsewhere reading it for a Thermal printout (code 0) only
-// and passing any answer. Code 3 erases, others print the Dot logo.
+// Uploads check only over TCP/IP, only "Thermal" reading the reply. Commands
+// check: over COM judging the reply (CR or space first), elsewhere reading
+// it for a Thermal printout (code 0) only. Code 3 erases, others print Dot.
 TEST(JobRunner, RunsTheCheckAndStreamOfThePortAndJob) {
   const struct {
     bool upload;
@@ -131,9 +126,8 @@ TEST(JobRunner, RunsTheCheckAndStreamOfThePortAndJob) {
   }
 }
 
-// A missing logo fails the stream. A job keeps the failing transport's
-// account of a failure and forgets it when a job succeeds; this system
-// never wants the synchronous parallel writes.
+// A missing logo fails the stream. A job keeps the transport's account of a
+// failure until a job succeeds.
 TEST(JobRunner, KeepsTheCauseOfTheLastFailure) {
   Job job;
   job.gone = true;
@@ -152,9 +146,8 @@ TEST(JobRunner, KeepsTheCauseOfTheLastFailure) {
   EXPECT_FALSE(job.ctrl.IsWin9xPlatform());
 }
 
-// The status job asks DLE EOT 1 ... 4 and GS I 1 ... 3 without a check. A
-// printer silent at the first request (awaited 1 s) is asked nothing more
-// and fails the check; a failed write ends the questions.
+// Status asks DLE EOT 1-4 and GS I 1-3 unchecked. Silence at the first
+// (awaited 1 s) fails the check; a failed write ends the questions.
 TEST(JobRunner, QueriesTheStatus) {
   Log asked;
   for (std::uint8_t n = 1; n <= 4; ++n) asked = asked + Log{W({0x10, 0x04, n}), Rd(64)};

@@ -1,7 +1,4 @@
-// The printer stores what the preview shows: for BMPs of every depth that
-// needs conversion, in both halftone modes at three levels, every port's
-// "Thermal" and "Dot" streams carry the preview's dots; and PNG, GIF and
-// JPEG files behave as the 24-bit BMP of their pixels.
+// The printer stores what the preview shows, whatever the file's format.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -20,8 +17,8 @@ namespace {
 
 using namespace test;
 
-// The size query and previews (Temp.bmp, and TempTe.bmp after diffusion)
-// of a logo, checking that the streams of `kinds` carry the preview's dots.
+// The size query and previews of a logo in both halftone modes at three
+// levels, checking that the streams of `kinds` carry the preview's dots.
 std::vector<std::string> Previews(const TempDir& dir, const std::string& name,
                                   std::vector<PortKind> kinds = {PortKind::Usb}) {
   const std::string file = dir.File(name);
@@ -52,10 +49,9 @@ std::vector<std::string> Previews(const TempDir& dir, const std::string& name,
   return out;
 }
 
-// Each logo is made from a 21 x 13 24-bit BMP (both sizes padded) by
-// another program: BMPs of every depth that needs conversion, and PNG, GIF
-// and JPEG files, which must behave as the 24-bit BMP of their pixels as
-// another decoder writes it (djpeg for JPEG, else ImageMagick).
+// A 21 x 13 24-bit BMP written by ImageMagick as BMPs of every depth that
+// needs conversion, PNG, GIF and JPEG: the last three behave as the 24-bit
+// BMP of their pixels that another decoder writes (djpeg for JPEG).
 TEST(PreviewStream, EveryPortStoresThePreviewsDots) {
   TempDir dir;
   const auto cwd = std::filesystem::current_path();

@@ -1,14 +1,11 @@
-// The command streams of the jobs: the "Thermal" and "Dot" uploads of each
-// port variant, the printouts and erase, and the logo list they split.
+// The command streams: "Thermal" and "Dot" uploads per port, printouts, erase.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <memory>
-#include <random>
 
 #include "DotLayout.h"
 #include "device/DotUpload.h"
-#include "device/LogoPathList.h"
 #include "device/Printout.h"
 #include "device/ThermalUpload.h"
 #include "support/TempDir.h"
@@ -56,9 +53,8 @@ class Variant : public ::testing::TestWithParam<PortKind> {
 };
 
 // 200 x 100 dots: header 19 00 0D 00, 2,600 raster bytes, column 0 ending
-// FF F0 (four dots above the padding), column 1 80 then blank. Paths go in
-// list order (10 x 16 padded with blank columns); text after the last "|"
-// is no path. Prepared images go out as the same stream.
+// FF F0 (four dots above the padding), column 1 80. Paths go in list order;
+// text after the last "|" is no path; prepared images give the same stream.
 TEST_P(Variant, ThermalSendsTheWorkedExampleInListOrder) {
   dir.Write("t.bmp", Bmp1(200, 100, false, Stripes));
   Upload one, both, first, prepared;
@@ -80,9 +76,8 @@ TEST_P(Variant, ThermalSendsTheWorkedExampleInListOrder) {
   EXPECT_TRUE(SameLog(prepared.log, both.log));
 }
 
-// A failed write ends the stream at once: the first command, FS q, the
-// second header, the middle and end of the second raster. A file removed
-// during the stream ends it before that file's header.
+// A failed write (first command, FS q, second header, middle and end of the
+// second raster) ends the stream; so does a file removed before its header.
 TEST_P(Variant, ThermalStopsAtAFailedWriteOrAFileThatStoppedLoading) {
   const bool usb = kind == PortKind::Usb;
   for (std::size_t n : usb ? std::vector<std::size_t>{0, 1, 2, 3, 4}
@@ -99,10 +94,9 @@ TEST_P(Variant, ThermalStopsAtAFailedWriteOrAFileThatStoppedLoading) {
   EXPECT_TRUE(SameLog(run.log, ThermalLog(kind, {small}, 2)));
 }
 
-// 300 x 20 dots: bands 00 to 02 of W 304 (30 01), 313 bytes each; column 0
-// black in each band (rows 16 to 19 in band 2), column 1 only in band 0,
-// columns 300 to 303 blank. Either colour table gives the black pixels.
-// Only the first path is read. A failed write ends the stream.
+// 300 x 20 dots: bands 00 to 02 of W 304 (30 01), 313 bytes each, column 0
+// black (rows 16 to 19 in band 2), column 1 only in band 0, 300 on blank;
+// either colour table. Only the first path is read; a failed write ends it.
 TEST_P(Variant, DotSendsTheWorkedExampleAndStopsAtAFailedWrite) {
   const auto packets = DotPackets(300, 20, Stripes);
   ASSERT_EQ(packets.size(), 3u);
@@ -124,10 +118,9 @@ TEST_P(Variant, DotSendsTheWorkedExampleAndStopsAtAFailedWrite) {
   }
 }
 
-// Refused with nothing sent by both streams: no "|", a first path that is
-// empty, missing, damaged, beyond the raster or (converted) the working
-// images; by "Thermal" also such a file anywhere and 256 logos; by "Dot" a
-// picture whose band numbers would repeat.
+// Refused with nothing sent: no "|", a first path empty, missing, damaged or
+// too big; by "Thermal" such a file anywhere or 256 logos; by "Dot" over 256
+// bands.
 TEST_P(Variant, RefusesBeforeSending) {
   dir.Write("big.bmp", Bmp1(2048, 776, false, Stripes));
   dir.Write("wide24.bmp", Bmp24(513, 8, Stripes));
@@ -157,26 +150,20 @@ INSTANTIATE_TEST_SUITE_P(AllPorts, Variant,
                                            PortKind::Tcp));
 
 // 255 logos go out with n = FF; a header states x and y little-endian
-// (2,056 dots: 257 = 01 01); a band prefix the band and the width.
-// 2,048 dots high give bands 00 to FF. A band packet of W + 9 bytes must fit
-// 131,072 bytes over COM, 147,456 elsewhere.
-TEST(Upload, States255ImagesSizesAndBands) {
+// (2,056 dots: 257 = 01 01). A "Dot" band packet of W + 9 bytes must fit
+// 131,072 bytes over COM, 147,456 elsewhere, in at most 256 bands.
+TEST(Upload, States255ImagesAndSizes) {
   TempDir dir;
   dir.Write("a.bmp", Bmp1(8, 8, false, Stripes));
   std::string list;
   for (int i = 0; i < 255; ++i) list += dir.File("a.bmp") + "|";
-  Upload full, tall;
+  Upload full;
   ASSERT_EQ(full.Thermal(PortKind::Tcp, list), 1);
   ASSERT_EQ(full.log.size(), 3u + 255u * 9u);
   EXPECT_EQ(full.log[2], W({0x1C, 0x71, 0xFF}));
-  std::uint8_t prefix[kDotPacketPrefix];
-  ThermalImageHeader(2056, 2048, prefix);
-  EXPECT_EQ(Bytes(prefix, prefix + 4), Bytes({0x01, 0x01, 0x00, 0x01}));
-  DotBandPrefix(254, 600, prefix);
-  EXPECT_EQ(Bytes(prefix, prefix + 9), Bytes({0x1B, 0x58, 0x2A, 0xFE, 0x1B, 0x2A, 0x01, 0x58, 2}));
-  ASSERT_EQ(SendDotBands(tall.port, PortKind::Tcp, {8, 2048, Bytes(2048, 0x5A)}, tall.clock), 1);
-  ASSERT_EQ(tall.log.size(), 2u + 256u);
-  EXPECT_EQ(tall.log.back().bytes[3], 0xFF);
+  std::uint8_t header[4];
+  ThermalImageHeader(2056, 2048, header);
+  EXPECT_EQ(Bytes(header, header + 4), Bytes({0x01, 0x01, 0x00, 0x01}));
   const std::tuple<PortKind, int, int, bool> fits[] = {
       {PortKind::Com, 131056, 8, true}, {PortKind::Com, 131064, 8, false},
       {PortKind::Lpt, 147440, 8, true}, {PortKind::Usb, 147448, 8, false},
@@ -186,8 +173,7 @@ TEST(Upload, States255ImagesSizesAndBands) {
   for (auto [kind, width, height, fit] : fits) EXPECT_EQ(DotLogoFits(kind, width, height), fit);
 }
 
-// Start, size index and end as the window gives them, the write that fails
-// (none: -1) and the log up to it. Numbers beyond 255 print nothing.
+// Start, size index, end, the write that fails (-1: none) and the log.
 TEST(Printout, SendsTheSelectedImagesThenCutsAndStopsAtAFailedWrite) {
   const auto prints = [](int first, int last, std::uint8_t m) {
     Log log;
@@ -224,21 +210,6 @@ TEST(Printout, SendsTheSelectedImagesThenCutsAndStopsAtAFailedWrite) {
     port.failingWrites = {failAt};
     EXPECT_EQ(SendDotPrintout(port), failAt > 1);
     EXPECT_TRUE(SameLog(log, Head(dot, std::min<std::size_t>(failAt + 1, 2))));
-  }
-}
-
-// Random texts: as many paths as separators, none holding one, and joined
-// they give back the text up to its last separator.
-TEST(LogoPathList, SplitsAtEverySeparatorAndJoinsBack) {
-  EXPECT_EQ(SplitLogoPathList("||x|y"), (std::vector<std::string>{"", "", "x"}));
-  std::mt19937 random(7);
-  for (int round = 0; round < 2000; ++round) {
-    std::string text;
-    for (auto i = random() % 40; i > 0; --i) text += "ab|/. \\\xC3"[random() % 8];
-    const auto paths = SplitLogoPathList(text);
-    ASSERT_EQ(paths.size(), std::size_t(std::count(text.begin(), text.end(), '|'))) << text;
-    for (const auto& p : paths) EXPECT_EQ(p.find('|'), std::string::npos);
-    EXPECT_EQ(JoinLogoPaths(paths), text.substr(0, text.rfind('|') + 1)) << text;
   }
 }
 

@@ -13,33 +13,27 @@ namespace {
 
 using namespace test;
 
-// The wait goes on while the output queue (a function of the fake time)
-// shrinks and fails after 10 s in which it did not; -1 (cannot tell) ends it.
+// Draining goes on while the queue shrinks, fails after 10 s without; -1 ends.
 TEST(SerialDrain, WaitsWhileTheQueueShrinksAndFailsWhenItStalls) {
-  const struct {
-    long (*queue)(std::int64_t t);
-    std::int64_t endsAt;
-    int err;
-  } cases[] = {
+  const std::tuple<long (*)(std::int64_t), std::int64_t, int> cases[] = {
       {[](std::int64_t) { return -1L; }, 0, 0},
       {[](std::int64_t t) { return std::max(0L, 300 - long(t)); }, 300, 0},
       {[](std::int64_t t) { return t < 9990 ? 2L : t < 19980 ? 1L : 0L; }, 19980, 0},
       {[](std::int64_t t) { return t < 5000 ? 500 - long(t) / 10 : 1L; }, 14990, ETIMEDOUT},
   };
-  for (const auto& c : cases) {
+  for (const auto& [queue, endsAt, error] : cases) {
     FakeClock clock;
     int err = 0;
-    const auto queued = [&] { return c.queue(clock.now); };
-    EXPECT_EQ(posixio::WaitUntilDrained(queued, kSerialDrainStallLimitMs, clock, &err), !c.err);
-    EXPECT_EQ(clock.now, c.endsAt);
-    EXPECT_EQ(err, c.err);
+    const auto queued = [&] { return queue(clock.now); };
+    EXPECT_EQ(posixio::WaitUntilDrained(queued, kSerialDrainStallLimitMs, clock, &err), !error);
+    EXPECT_EQ(clock.now, endsAt);
+    EXPECT_EQ(err, error);
   }
 }
 
-// Each baud code and parity, on the terminal and on settings with every
-// flag clear and every flag set (a pseudo-terminal drops parity): 8 data
-// bits, one stop bit, CTS flow control, raw, input XON/XOFF as it was.
-// Code 11 and parity 3 keep rate and parity.
+// Each baud code and parity on the terminal (which drops parity) and on all
+// flags clear and set: 8N1, CTS flow, raw, input XON/XOFF kept. Code 11 and
+// parity 3 keep rate and parity.
 TEST(SerialPort, AppliesTheLineSettings) {
   TempDir dir;
   Pty pty;
@@ -47,30 +41,25 @@ TEST(SerialPort, AppliesTheLineSettings) {
   SerialPort port(SystemClock::Instance(), DeviceDirectory(dir.str()));
   const speed_t rates[] = {B1200, B2400, B4800, B9600, B19200, B38400, B57600, B115200};
   const tcflag_t parities[] = {0, PARENB, PARENB | PARODD};
-  for (int code = 3; code <= 10; ++code) {
-    for (int parity = 0; parity <= 2; ++parity) {
-      ASSERT_EQ(port.OpenSerialPort("COM3", code, 0, parity, 0, 0), 0);
-      termios t[3] = {};
-      t[1].c_iflag = t[1].c_oflag = t[1].c_cflag = t[1].c_lflag = ~tcflag_t{0};
-      t[1].c_cflag &= ~CBAUD;
-      t[0].c_cc[VMIN] = t[1].c_cc[VTIME] = 5;
-      ApplyLineSettings(t[0], code, parity);
-      ApplyLineSettings(t[1], code, parity);
-      tcgetattr(pty.Master(), &t[2]);
-      for (const termios& s : t) {
-        EXPECT_EQ(cfgetospeed(&s), rates[code - 3]) << code << parity;
-        EXPECT_EQ(cfgetispeed(&s), rates[code - 3]);
-        EXPECT_EQ(s.c_cflag & (CSIZE | CSTOPB | CRTSCTS | CREAD | CLOCAL | PARODD),
-                  CS8 | CRTSCTS | CREAD | CLOCAL | (parities[parity] & PARODD));
-        EXPECT_EQ(s.c_iflag & (INPCK | PARMRK | ISTRIP | IXON | ICRNL | INLCR | IGNCR), 0u);
-        EXPECT_EQ(s.c_iflag & BRKINT, 0u);
-        EXPECT_EQ(s.c_iflag & IXOFF, &s == &t[1] ? IXOFF : 0u);
-        EXPECT_EQ(s.c_oflag & OPOST, 0u);
-        EXPECT_EQ(s.c_lflag & (ICANON | ECHO | ISIG | IEXTEN), 0u);
-        EXPECT_EQ(s.c_cc[VMIN] + s.c_cc[VTIME], 0);
-        const tcflag_t parityFlags = s.c_cflag & (PARENB | PARODD | CMSPAR);
-        EXPECT_TRUE(&s == &t[2] || parityFlags == parities[parity]);
-      }
+  for (int code = 3, parity = 0; code <= 10; parity = (parity + 1) % 3, code += !parity) {
+    ASSERT_EQ(port.OpenSerialPort("COM3", code, 0, parity, 0, 0), 0);
+    termios t[3] = {};
+    t[1].c_iflag = t[1].c_oflag = t[1].c_lflag = ~tcflag_t{0};
+    t[1].c_cflag = ~tcflag_t{CBAUD};
+    t[0].c_cc[VMIN] = t[1].c_cc[VTIME] = 5;
+    ApplyLineSettings(t[0], code, parity);
+    ApplyLineSettings(t[1], code, parity);
+    tcgetattr(pty.Master(), &t[2]);
+    for (const termios& s : t) {
+      EXPECT_EQ(cfgetospeed(&s) + cfgetispeed(&s), 2 * rates[code - 3]) << code << parity;
+      EXPECT_EQ(s.c_cflag & (CSIZE | CSTOPB | CRTSCTS | CREAD | CLOCAL | PARODD),
+                CS8 | CRTSCTS | CREAD | CLOCAL | (parities[parity] & PARODD));
+      EXPECT_EQ(s.c_iflag & (INPCK | PARMRK | ISTRIP | IXON | ICRNL | INLCR | IGNCR | BRKINT), 0u);
+      EXPECT_EQ(s.c_iflag & IXOFF, &s == &t[1] ? IXOFF : 0u);
+      EXPECT_EQ(s.c_oflag & OPOST, 0u);
+      EXPECT_EQ(s.c_lflag & (ICANON | ECHO | ISIG | IEXTEN), 0u);
+      EXPECT_EQ(s.c_cc[VMIN] + s.c_cc[VTIME], 0);
+      EXPECT_TRUE(&s == &t[2] || (s.c_cflag & (PARENB | PARODD | CMSPAR)) == parities[parity]);
     }
   }
   termios t{};
@@ -84,12 +73,9 @@ TEST(SerialPort, AppliesTheLineSettings) {
   EXPECT_NE(t.c_cflag & PARODD, 0u);
 }
 
-// A second open fails until the first closes; "COM10" reaches ttyS9; a
-// missing port is not opened (-1), one that refuses the settings stays
-// open (-2). A write gives up after 76,800 / code ms a byte (25,600 at 3)
-// when the printer stops reading; a read ends 10 ms after the last byte or
-// after 100 ms of nothing, without 0x00 bytes (a check answered 00 20
-// passes).
+// Opens are exclusive; "COM10" is ttyS9; missing: -1, no settings: -2. A
+// stalled write fails after 76,800 / code ms a byte; a read ends 10 ms after
+// the last byte or after 100 ms, dropping 0x00 (a check answered 00 20 passes).
 TEST(SerialPort, OpensExclusivelyAndWritesAndReadsWithinBounds) {
   TempDir dir;
   Pty pty, ten;

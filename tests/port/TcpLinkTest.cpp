@@ -1,6 +1,4 @@
-// The TCP link against loopback listeners: connect failures and their
-// exact messages, the connect, receive, send and delivery bounds on scaled
-// clocks, and the orderly end of a job.
+// The TCP link against loopback listeners, its bounds on scaled clocks.
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -21,9 +19,8 @@ std::string Failed(const std::string& ip, const std::string& port) {
   return "Fail to Connection to POSPrinter(IP=" + ip + " Port=" + port + ")";
 }
 
-// Refused, not a dotted address (no look-up), a port text cut to 16 bits, a
-// long address (not cut), a full listen queue (5 s), no socket: each shows
-// its message and leaves no descriptor open.
+// Refused, not dotted (no look-up), port cut to 16 bits, long address, full
+// listen queue (5 s), no socket: each shows its message, leaves nothing open.
 TEST(TcpLink, ConnectFailuresShowTheirExactMessageAndLeaveNothingOpen) {
   UniqueSocket refusing, full;
   const std::string refused = std::to_string(refusing.Bind()), longIp(300, '1');
@@ -62,8 +59,7 @@ TEST(TcpLink, ConnectFailuresShowTheirExactMessageAndLeaveNothingOpen) {
 
 class TcpLinkTest : public ::testing::Test {
  protected:
-  // A link on `clock` connected to a printer with the given receive buffer,
-  // whose side of the connection is `peer`.
+  // A link on `clock` connected to `printer`, whose side is `peer`.
   std::unique_ptr<TcpLink> Connect(IClock& clock, int receiveBuffer = 0) {
     printer.Close();
     port = std::to_string(printer.Listen(receiveBuffer));
@@ -79,9 +75,8 @@ class TcpLinkTest : public ::testing::Test {
   int peer = -1;
 };
 
-// Bytes go both ways; a receive waits 1 s at most and sees a peer that
-// closed; a new connect lets the previous one go, and the link's end
-// closes what a job left open.
+// Bytes go both ways; a receive waits 1 s at most and sees a close; a new
+// connect and the link's end close what was open.
 TEST_F(TcpLinkTest, ConnectsSendsAndReceivesAndLeavesNoSocketOpen) {
   const int before = OpenDescriptorCount();
   ScaledClock clock(10);
@@ -105,9 +100,8 @@ TEST_F(TcpLinkTest, ConnectsSendsAndReceivesAndLeavesNoSocketOpen) {
   EXPECT_EQ(OpenDescriptorCount(), before + 3);
 }
 
-// A printer that stops reading fails a send it takes nothing of for 10 s,
-// and the end of a job whose bytes it never acknowledged: a job succeeds
-// only once the printer has every byte.
+// A printer that stops reading fails a send after 10 s, and a finish whose
+// bytes it never acknowledged.
 TEST_F(TcpLinkTest, SendAndFinishFailWhenThePrinterStopsReading) {
   ScaledClock clock(100);  // 10 s pass in 100 real ms
   for (int sendBuffer : {4096, 65536}) {
@@ -123,9 +117,8 @@ TEST_F(TcpLinkTest, SendAndFinishFailWhenThePrinterStopsReading) {
   }
 }
 
-// A printer that answers at once and reads slowly: the job's end must not
-// reset the connection while the answer lies unread, or the printer would
-// lose the end of the stream.
+// Finishing with an answer unread must not reset the connection, or a slow
+// printer would lose the end of the stream.
 TEST_F(TcpLinkTest, FinishesInOrderWithAnUnreadReply) {
   auto link = Connect(SystemClock::Instance(), 4096);
   ASSERT_EQ(::send(peer, "\x20", 1, 0), 1);

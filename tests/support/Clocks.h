@@ -1,8 +1,7 @@
 #pragma once
-// Clocks for tests. FakeClock records every wait and advances at once
-// (`onSleep` lets a test look at a device between two paced pieces).
-// ScaledClock reads real time through a factor: at 100 a 5000 ms bound
-// passes in 50 real ms while the code still waits on real descriptors.
+// FakeClock records each wait and advances at once, calling `onSleep`.
+// ScaledClock runs real time `factor` times faster (at 100 a 5 s bound
+// passes in 50 ms) while the code waits on real descriptors.
 #include <chrono>
 #include <cstdint>
 #include <functional>

@@ -1,8 +1,6 @@
 #pragma once
-// Stand-in devices for transport tests: entries in a test device directory
-// (links to pseudo-terminals, or FIFOs), raw pseudo-terminals whose client
-// side the code opens by path, and a socket stack whose failures and send
-// buffer a test chooses.
+// Stand-in devices for transport tests: device directory entries, raw
+// pseudo-terminals, a socket stack whose failure and send buffer are set.
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/socket.h>
@@ -36,8 +34,7 @@ inline Bytes Drain(int fd) {
   return out;
 }
 
-// A raw pseudo-terminal (bytes pass as they are); the test holds the
-// non-blocking controlling side.
+// The test holds the non-blocking controlling side.
 class Pty {
  public:
   Pty() : master_(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK)) {

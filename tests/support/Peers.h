@@ -1,7 +1,5 @@
 #pragma once
-// A printer played by the test on 127.0.0.1: it records what it receives on
-// a thread of its own, answers the device check 1D 49 01 with CR if asked,
-// and can stop reading after a number of bytes.
+// Loopback sockets and a printer played by the test over TCP.
 #include <arpa/inet.h>
 #include <poll.h>
 #include <unistd.h>
@@ -17,9 +15,8 @@
 
 namespace brindle::test {
 
-// A TCP socket the test owns on a free loopback port: Listen (with the given
-// receive buffer, accepting only when asked) or Bind, so that connections
-// are refused. Each returns the port, or -1.
+// A socket on a free loopback port: Listen (accepting when asked) or Bind
+// (refusing connections) return the port, or -1.
 class UniqueSocket {
  public:
   UniqueSocket() = default;
@@ -69,8 +66,8 @@ struct PeerOptions {
   int receiveBuffer = 0;  // SO_RCVBUF, 0 to keep
 };
 
-// Accepts one connection and records it until the sender closes or the test
-// stops it.
+// Records one connection on a thread until the sender closes or the test
+// stops it; answers the device check 1D 49 01 with CR if asked.
 class TcpPeer {
  public:
   explicit TcpPeer(PeerOptions options = {}) : options_(options) {

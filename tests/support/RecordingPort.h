@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <deque>
 #include <functional>
 #include <set>
@@ -40,14 +39,12 @@ inline Log operator+(Log a, const Log& b) {
   return a;
 }
 
+// Kind (W T C R D X P), value or call, size and the first bytes in hex.
 inline void PrintTo(const Event& e, std::ostream* os) {
-  *os << "WTCRDXP"[e.kind] << "(" << (e.kind == Event::Call ? e.text : std::to_string(e.value));
-  char hex[4];
-  for (std::size_t i = 0; i < e.bytes.size() && i < 24; ++i) {
-    std::snprintf(hex, sizeof hex, " %02X", e.bytes[i]);
-    *os << hex;
-  }
-  *os << (e.bytes.size() > 24 ? " ... " + std::to_string(e.bytes.size()) + " bytes)" : ")");
+  *os << "WTCRDXP"[e.kind] << "(" << (e.kind == Event::Call ? e.text : std::to_string(e.value))
+      << ", " << e.bytes.size() << " bytes" << std::hex;
+  for (std::size_t i = 0; i < e.bytes.size() && i < 24; ++i) *os << " " << int(e.bytes[i]);
+  *os << std::dec << ")";
 }
 
 // Equal logs, or the first place where they part.
