@@ -79,46 +79,47 @@ TEST(JobRunner, RunsTheCheckAndStreamOfThePortAndJob) {
     bool upload;
     int job;
     const char* port;
-    int open, finish;
-    std::set<std::size_t> fail;
-    const char* reply;
     int result;
     Log expected;
+    const char* reply = "\r";  // "": silence
+    int open = 0;
+    std::set<std::size_t> fail = {};
+    int finish = 1;
   } rows[] = {
-      {true, 0, "COM1", 0, 1, {}, "\r", JobOk, kCom + kThermal + kEnd},
-      {true, 0, "LPT1", 0, 1, {}, "\r", JobOk, kLpt + kThermal + kEnd},
-      {true, 0, "USB", 0, 1, {}, "\r", JobOk, kUsb + kThermalUsb + kEnd},
-      {true, 0, "", 0, 1, {}, "\r", JobOk, kTcp + kAskRead + kThermal + kEnd},
-      {true, 2, "COM1", 0, 1, {}, "\r", JobOk, kCom + kDot + kEnd},
-      {true, 1, "USB", 0, 1, {}, "\r", JobOk, kUsb + kDotUsb + kEnd},
-      {true, 1, "", 0, 1, {}, "\r", JobOk, kTcp + kAsk + kDotTcp + kEnd},
-      {false, 0, "COM1", 0, 1, {}, " A", JobOk, kCom + kAskRead + kPrint + kEnd},
-      {false, 3, "COM1", 0, 1, {}, "\r", JobOk, kCom + kAskRead + kErase + kEnd},
-      {false, 0, "LPT1", 0, 1, {}, "A\r", JobOk, kLpt + kAskRead + kPrint + kEnd},
-      {false, 1, "LPT1", 0, 1, {}, "\r", JobOk, kLpt + kAsk + kDotPrint + kEnd},
-      {false, 3, "USB", 0, 1, {}, "\r", JobOk, kUsb + kAsk + kErase + kEnd},
-      {false, 0, "", 0, 1, {}, "", JobOk, kTcp + kAskRead + kPrint + kEnd},
-      {false, 2, "", 0, 1, {}, "\r", JobOk, kTcp + kAsk + kDotPrint + kEnd},
-      {false, 3, "", 0, 1, {}, "\r", JobOk, kTcp + kAsk + kErase + kEnd},
-      {true, 1, "USB", -1, 1, {}, "\r", JobOpenFailed, kUsb},
-      {false, 0, "COM1", -1, 1, {}, "\r", JobOpenFailed, kCom},
-      {true, 0, "", -1, 1, {}, "\r", JobOpenFailed, kTcp},
-      {true, 0, "COM1", -2, 1, {}, "\r", JobPortSetupFailed, kCom + kEnd},
-      {false, 0, "COM1", 0, 1, {}, "A\r", JobCheckFailed, kCom + kAskRead + kEnd},
-      {false, 1, "COM1", 0, 1, {}, "", JobCheckFailed, kCom + kAskRead + kEnd},
-      {false, 3, "USB", 0, 1, {0}, "\r", JobCheckFailed, kUsb + kAsk + kEnd},
-      {true, 1, "", 0, 1, {0}, "\r", JobCheckFailed, kTcp + kAsk + kEnd},
-      {true, 0, "COM1", 0, 1, {3}, "\r", JobStreamFailed, kCom + Head(kThermal, 5) + kEnd},
-      {true, 1, "USB", 0, 1, {1}, "\r", JobStreamFailed, kUsb + kDotUsb + kEnd},
-      {false, 1, "USB", 0, 1, {1}, "\r", JobStreamFailed, kUsb + kAsk + Head(kDotPrint, 1) + kEnd},
-      {true, 0, "", 0, 0, {}, "\r", JobStreamFailed, kTcp + kAskRead + kThermal + kEnd},
+      {true, 0, "COM1", JobOk, kCom + kThermal + kEnd},
+      {true, 0, "LPT1", JobOk, kLpt + kThermal + kEnd},
+      {true, 0, "USB", JobOk, kUsb + kThermalUsb + kEnd},
+      {true, 0, "", JobOk, kTcp + kAskRead + kThermal + kEnd},
+      {true, 2, "COM1", JobOk, kCom + kDot + kEnd},
+      {true, 1, "USB", JobOk, kUsb + kDotUsb + kEnd},
+      {true, 1, "", JobOk, kTcp + kAsk + kDotTcp + kEnd},
+      {false, 0, "COM1", JobOk, kCom + kAskRead + kPrint + kEnd, " A"},
+      {false, 3, "COM1", JobOk, kCom + kAskRead + kErase + kEnd},
+      {false, 0, "LPT1", JobOk, kLpt + kAskRead + kPrint + kEnd, "A\r"},
+      {false, 1, "LPT1", JobOk, kLpt + kAsk + kDotPrint + kEnd},
+      {false, 3, "USB", JobOk, kUsb + kAsk + kErase + kEnd},
+      {false, 0, "", JobOk, kTcp + kAskRead + kPrint + kEnd, ""},
+      {false, 2, "", JobOk, kTcp + kAsk + kDotPrint + kEnd},
+      {false, 3, "", JobOk, kTcp + kAsk + kErase + kEnd},
+      {true, 1, "USB", JobOpenFailed, kUsb, "\r", -1},
+      {false, 0, "COM1", JobOpenFailed, kCom, "\r", -1},
+      {true, 0, "", JobOpenFailed, kTcp, "\r", -1},
+      {true, 0, "COM1", JobPortSetupFailed, kCom + kEnd, "\r", -2},
+      {false, 0, "COM1", JobCheckFailed, kCom + kAskRead + kEnd, "A\r"},
+      {false, 1, "COM1", JobCheckFailed, kCom + kAskRead + kEnd, ""},
+      {false, 3, "USB", JobCheckFailed, kUsb + kAsk + kEnd, "\r", 0, {0}},
+      {true, 1, "", JobCheckFailed, kTcp + kAsk + kEnd, "\r", 0, {0}},
+      {true, 0, "COM1", JobStreamFailed, kCom + Head(kThermal, 5) + kEnd, "\r", 0, {3}},
+      {true, 1, "USB", JobStreamFailed, kUsb + kDotUsb + kEnd, "\r", 0, {1}},
+      {false, 1, "USB", JobStreamFailed, kUsb + kAsk + Head(kDotPrint, 1) + kEnd, "\r", 0, {1}},
+      {true, 0, "", JobStreamFailed, kTcp + kAskRead + kThermal + kEnd, "\r", 0, {}, 0},
   };
   for (const auto& row : rows) {
     Job job;
     job.open = row.open;
     job.finish = row.finish;
     job.fail = row.fail;
-    const std::string reply = row.reply;  // "": silence
+    const std::string reply = row.reply;
     job.replies.assign(!reply.empty(), Bytes(reply.begin(), reply.end()));
     EXPECT_EQ(job.Run(row.upload, row.job, row.port), row.result) << row.port << row.job;
     EXPECT_TRUE(SameLog(job.log, row.expected)) << row.port << row.job;
