@@ -13,6 +13,30 @@ namespace {
 
 using namespace test;
 
+// "COMn" and "LPTn" (n 1 to 255, no leading zero) lead to ttyS<n-1> and
+// lp<n-1> under the root, $BRINDLE_DEVICE_DIR if set and not empty; other
+// names lead nowhere. A port error reads "<device or port>: <cause>".
+TEST(DeviceDirectory, MapsPortNamesUnderItsRoot) {
+  const DeviceDirectory dev("/d/");
+  const std::pair<const char*, const char*> names[] = {
+      {"COM1", "/d/ttyS0"}, {"COM255", "/d/ttyS254"}, {"LPT2", "/d/lp1"}, {"COM0", ""},
+      {"COM01", ""},        {"COM256", ""},           {"COM", ""},        {"COM1x", ""},
+      {"com1", ""},         {"LPT0", ""},             {"LPT1 ", ""},
+  };
+  for (auto [name, path] : names) {
+    EXPECT_EQ(name[0] == 'L' ? dev.ParallelPath(name) : dev.SerialPath(name), path) << name;
+  }
+  EXPECT_EQ(dev.SerialPath("LPT1") + dev.ParallelPath("COM1"), "");
+  setenv("BRINDLE_DEVICE_DIR", "/e", 1);
+  EXPECT_EQ(DeviceDirectory::FromEnvironment().UsbPrinterPath(1), "/e/usb/lp1");
+  setenv("BRINDLE_DEVICE_DIR", "", 1);
+  EXPECT_EQ(DeviceDirectory::FromEnvironment().Root(), "/dev");
+  unsetenv("BRINDLE_DEVICE_DIR");
+  EXPECT_EQ(DeviceDirectory::FromEnvironment().Root(), "/dev");
+  EXPECT_EQ(DescribePortError({0, ""}) + DescribePortError({EACCES, "/d"}),
+            "port: no error/d: Permission denied");
+}
+
 // Draining goes on while the queue shrinks, fails after 10 s without; -1 ends.
 TEST(SerialDrain, WaitsWhileTheQueueShrinksAndFailsWhenItStalls) {
   const std::tuple<long (*)(std::int64_t), std::int64_t, int> cases[] = {
