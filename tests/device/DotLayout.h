@@ -10,6 +10,11 @@
 
 namespace brindle::test {
 
+inline Log Head(Log log, std::size_t n) {
+  log.resize(n);
+  return log;
+}
+
 inline int Padded(int n) { return (n + 7) / 8 * 8; }
 
 // Every third column black, and the whole top row.

@@ -53,11 +53,6 @@ struct Job final : IPortProvider {
   TempDir dir;
 };
 
-Log Head(Log log, std::size_t n) {
-  log.resize(n);
-  return log;
-}
-
 const Image k8 = ImageBlock(8, 8, Stripes);
 const Log kThermal = ThermalLog(PortKind::Com, {k8}), kThermalUsb = ThermalLog(PortKind::Usb, {k8});
 const Log kDot = DotLog(PortKind::Com, DotPackets(8, 8, Stripes));

@@ -3,11 +3,14 @@
 
 #include <filesystem>
 #include <memory>
+#include <sstream>
 
 #include "DotLayout.h"
 #include "device/DotUpload.h"
 #include "device/Printout.h"
 #include "device/ThermalUpload.h"
+#include "image/LogoConversion.h"
+#include "support/Process.h"
 #include "support/TempDir.h"
 
 namespace brindle {
@@ -20,18 +23,14 @@ struct Upload {
   LogPort port{log};
   LogClock clock{log};
   std::unique_ptr<LogoBitmap> logo = std::make_unique<LogoBitmap>();
-  int Thermal(PortKind kind, const std::string& list) {
-    return SendThermalLogos(port, kind, list, 0, 5, *logo, clock);
+  int Thermal(PortKind kind, const std::string& list, std::int16_t mode = 0, int level = 5) {
+    return SendThermalLogos(port, kind, list, mode, std::uint16_t(level), *logo, clock);
   }
-  int Dot(PortKind kind, const std::string& list) {
-    return SendDotLogo(port, kind, list, 0, 5, clock);
+  int Dot(PortKind kind, const std::string& list, std::int16_t mode = 0, int level = 5) {
+    return SendDotLogo(port, kind, list, mode, std::uint16_t(level), clock);
   }
 };
 
-Log Head(Log log, std::size_t n) {
-  log.resize(n);
-  return log;
-}
 // The log up to and including write number `n`.
 Log UpToWrite(const Log& log, std::size_t n) {
   std::size_t i = 0;
@@ -211,6 +210,69 @@ TEST(Printout, SendsTheSelectedImagesThenCutsAndStopsAtAFailedWrite) {
     EXPECT_EQ(SendDotPrintout(port), failAt > 1);
     EXPECT_TRUE(SameLog(log, Head(dot, std::min<std::size_t>(failAt + 1, 2))));
   }
+}
+
+// The printer stores what the preview shows, whatever the file's format.
+// The size query and previews of a logo in both halftone modes at three
+// levels, checking that the streams of `kinds` carry the preview's dots.
+std::vector<std::string> Previews(const TempDir& dir, const std::string& name,
+                                  std::vector<PortKind> kinds = {PortKind::Usb}) {
+  const std::string file = dir.File(name);
+  std::int32_t bits = 0, height = 0, width = 0;
+  const int query = QueryBitmapSize(file, bits, height, width);
+  std::vector<std::string> out = {testing::PrintToString(std::tuple(query, bits, height, width))};
+  for (std::int16_t halftone : {0, 1}) {
+    for (std::int16_t level : {0, 5, 10}) {
+      EXPECT_EQ(MakePreviewFile(file, halftone, level), dir.File("Temp.bmp"));
+      out.push_back(dir.Read("Temp.bmp") + (halftone ? dir.Read("TempTe.bmp") : ""));
+      const Mono dots = ReadMonoBmp(dir.Read("Temp.bmp"));
+      EXPECT_EQ(std::pair(dots.width, dots.height), std::pair(width, height));
+      const Image block = ImageBlock(dots.width, dots.height, dots.black);
+      const auto packets = DotPackets(dots.width, dots.height, dots.black);
+      for (PortKind kind : kinds) {
+        Upload thermal, dot;
+        EXPECT_EQ(thermal.Thermal(kind, file + "|", halftone, level), 1);
+        EXPECT_TRUE(SameLog(thermal.log, ThermalLog(kind, {block}))) << name << halftone << level;
+        EXPECT_EQ(dot.Dot(kind, file + "|", halftone, level), 1);
+        EXPECT_TRUE(SameLog(dot.log, DotLog(kind, packets))) << name << halftone << level;
+      }
+    }
+  }
+  return out;
+}
+
+// A 21 x 13 24-bit BMP written by ImageMagick as BMPs of every depth that
+// needs conversion, PNG, GIF and JPEG: the last three behave as the 24-bit
+// BMP of their pixels that another decoder writes (djpeg for JPEG).
+TEST(PreviewStream, EveryPortStoresThePreviewsDots) {
+  TempDir dir;
+  const auto cwd = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  BmpFields source{.width = 21, .height = 13};
+  for (int i = 0; i < 13 * 64; ++i) source.pixels.push_back(i % 64 < 63 ? i * 37 % 256 : 0);
+  const Bytes bmp = BuildBmp(source);
+  dir.Write("source.bmp", std::string(bmp.begin(), bmp.end()));
+  const auto run = [&dir](const std::string& line) {
+    std::istringstream words("/usr/bin/" + line);
+    EXPECT_EQ(RunProcess({std::istream_iterator<std::string>(words), {}}, {}, dir.str()).status, 0)
+        << line;
+  };
+  for (const std::string format :
+       {"BMP3", "-compress None -type Palette BMP3", "-compress None -colors 16 BMP3",
+        "-define bmp:subtype=RGB565 BMP", "-define bmp:subtype=RGB555 BMP", "PNG24",
+        "-interlace PNG PNG24", "-colors 16 PNG8", "-depth 16 PNG48", "-colorspace Gray PNG",
+        "GIF", "-quality 90 JPEG", "-interlace JPEG JPEG", "-colorspace Gray JPEG"}) {
+    run("convert source.bmp " + format + ":picture");
+    const auto p = Previews(dir, "picture", {PortKind::Com, PortKind::Lpt, PortKind::Usb,
+                                             PortKind::Tcp});
+    EXPECT_NE(p[2], p[5]) << format;  // the halftone mode and the level show
+    EXPECT_NE(p[1], p[3]) << format;
+    if (format.ends_with("BMP3") || format.ends_with("BMP")) continue;
+    run(format.ends_with("JPEG") ? "djpeg -rgb -bmp -outfile same.bmp picture"
+                                 : "convert picture -type TrueColor BMP3:same.bmp");
+    EXPECT_EQ(p, Previews(dir, "same.bmp")) << format;
+  }
+  std::filesystem::current_path(cwd);
 }
 
 }  // namespace
