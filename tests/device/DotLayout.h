@@ -77,6 +77,11 @@ inline Log DotLog(PortKind kind, const std::vector<Bytes>& packets) {
   return log;
 }
 
+// The "Dot" printout: print the stored logo, then feed and cut.
+inline const Log kDotPrint = {W({0x1B, 0x6F, 0x01}), W({0x0D, 0x0A, 0x0D, 0x0A, 0x0D, 0x0A, 0x0D,
+                                                         0x0A, 0x0D, 0x0A, 0x0D, 0x0A, 0x0D, 0x0A,
+                                                         0x1B, 0x6D})};
+
 // The size and black pixels of a preview (1-bit BMP, white then black).
 struct Mono {
   int width, height;

@@ -55,12 +55,10 @@ struct Job final : IPortProvider {
 
 const Image k8 = ImageBlock(8, 8, Stripes);
 const Log kThermal = ThermalLog(PortKind::Com, {k8}), kThermalUsb = ThermalLog(PortKind::Usb, {k8});
-const Log kDot = DotLog(PortKind::Com, DotPackets(8, 8, Stripes));
-const Log kDotUsb = DotLog(PortKind::Usb, DotPackets(8, 8, Stripes));
-const Log kDotTcp = DotLog(PortKind::Tcp, DotPackets(8, 8, Stripes));
+const auto k8Dots = DotPackets(8, 8, Stripes);
+const Log kDot = DotLog(PortKind::Com, k8Dots), kDotUsb = DotLog(PortKind::Usb, k8Dots);
+const Log kDotTcp = DotLog(PortKind::Tcp, k8Dots);
 const Log kPrint = {W({0x1C, 0x70, 0x03, 0x31}), W({0x1D, 0x56, 0x42, 0x01})};
-const Log kDotPrint = {W({0x1B, 0x6F, 0x01}), W({0x0D, 0x0A, 0x0D, 0x0A, 0x0D, 0x0A, 0x0D, 0x0A,
-                                                 0x0D, 0x0A, 0x0D, 0x0A, 0x0D, 0x0A, 0x1B, 0x6D})};
 const Log kErase = {W({0x1C, 0x65})}, kEnd = {Closed()};
 const Log kAsk = {W({0x1D, 0x49, 0x01})}, kAskRead = kAsk + Log{Rd(50)};
 const Log kCom = {Call("COM1 6 0 2 0 0")}, kLpt = {Call("LPT1")}, kUsb = {Call("USB")};

@@ -201,14 +201,12 @@ TEST(Printout, SendsTheSelectedImagesThenCutsAndStopsAtAFailedWrite) {
     EXPECT_EQ(SendThermalPrintout(port, c.start, c.size, c.end), c.failAt < 0);
     EXPECT_TRUE(SameLog(log, c.expected)) << c.start << " " << c.size << " " << c.end;
   }
-  const Log dot = {W({0x1B, 0x6F, 0x01}), W({0x0D, 0x0A, 0x0D, 0x0A, 0x0D, 0x0A, 0x0D, 0x0A, 0x0D,
-                                             0x0A, 0x0D, 0x0A, 0x0D, 0x0A, 0x1B, 0x6D})};
   for (std::size_t failAt : {2, 0, 1}) {
     Log log;
     LogPort port(log);
     port.failingWrites = {failAt};
     EXPECT_EQ(SendDotPrintout(port), failAt > 1);
-    EXPECT_TRUE(SameLog(log, Head(dot, std::min<std::size_t>(failAt + 1, 2))));
+    EXPECT_TRUE(SameLog(log, Head(kDotPrint, std::min<std::size_t>(failAt + 1, 2))));
   }
 }
 
