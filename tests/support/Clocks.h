@@ -1,11 +1,7 @@
 #pragma once
-// Clocks for tests.
-//   FakeClock: fake time that records every wait and advances at once, so
-//     paced code runs instantly and the test can assert every wait;
-//     `onSleep` lets a test look at a device between two paced pieces.
-//   ScaledClock: real time read through a factor, so that a 5000 ms bound
-//     passes in 50 real ms (factor 100) while the code under test still
-//     waits on real descriptors; the factor may change mid-test.
+// FakeClock records each wait and advances at once, calling `onSleep`.
+// ScaledClock runs real time `factor` times faster (at 100 a 5 s bound
+// passes in 50 ms) while the code waits on real descriptors.
 #include <chrono>
 #include <cstdint>
 #include <functional>

@@ -1,20 +1,15 @@
 #pragma once
-// Stand-in devices for transport tests: entries in a temporary device
-// directory, pseudo-terminals whose client side the code under test opens
-// by path while the test plays the printer on the controlling side, and a
-// socket stack whose failures and send buffer a test chooses.
+// Stand-in devices for transport tests: device directory entries, raw
+// pseudo-terminals, a socket stack whose failure and send buffer are set.
 #include <fcntl.h>
-#include <sys/socket.h>
 #include <stdlib.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdint>
 #include <filesystem>
-#include <string>
-#include <vector>
 
 #include "port/SocketStack.h"
 #include "support/TempDir.h"
@@ -31,24 +26,21 @@ inline void MakeDevice(const TempDir& dir, const std::string& name,
   else std::filesystem::create_symlink(target, dir.File(name));
 }
 
-// Whatever is waiting on `fd`, read without blocking.
+// Whatever is waiting on a non-blocking `fd`.
 inline Bytes Drain(int fd) {
-  const int flags = ::fcntl(fd, F_GETFL);
-  ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
   Bytes out;
   std::uint8_t buf[65536];
   for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;) out.insert(out.end(), buf, buf + n);
-  ::fcntl(fd, F_SETFL, flags);
   return out;
 }
 
-// A raw pseudo-terminal, so that a stand-in port passes bytes as they are.
+// The test holds the non-blocking controlling side.
 class Pty {
  public:
-  Pty() : master_(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC)) {
+  Pty() : master_(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK)) {
+    termios t{};
     if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) return;
     slave_ = ::ptsname(master_);
-    termios t{};
     ::tcgetattr(master_, &t);
     ::cfmakeraw(&t);
     ::tcsetattr(master_, TCSANOW, &t);
@@ -56,8 +48,6 @@ class Pty {
   ~Pty() { CloseMaster(); }
   Pty(const Pty&) = delete;
   Pty& operator=(const Pty&) = delete;
-
-  bool Ok() const { return master_ >= 0 && !slave_.empty(); }
   int Master() const { return master_; }
   const std::string& SlavePath() const { return slave_; }
   void CloseMaster() {
@@ -72,11 +62,9 @@ class Pty {
   std::string slave_;
 };
 
-// A stack whose socket creation a test sets.
 class ScriptedStack final : public ISocketStack {
  public:
   int CreateStreamSocket() override {
-    ++socketsAsked;
     if (socketFails) {
       errno = EMFILE;
       return -1;
@@ -86,7 +74,7 @@ class ScriptedStack final : public ISocketStack {
     return fd;
   }
   bool socketFails = false;
-  int socketsAsked = 0, sendBuffer = 0;
+  int sendBuffer = 0;
 };
 
 inline int OpenDescriptorCount() {

@@ -1,13 +1,10 @@
 #pragma once
-// One ordered log of everything a transport user does: each write with its
-// form and bytes, each read (the size asked), each wait, each close, and
-// each open the device tests' port provider is asked for. Tests compare the
-// whole log with one written out by hand.
+// One ordered log of what a transport user does (each write with its form
+// and bytes, each read with the size asked, each wait, close and open),
+// compared whole with a log written out by hand.
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstdint>
-#include <cstdio>
 #include <deque>
 #include <functional>
 #include <set>
@@ -25,7 +22,7 @@ struct Event {
   enum Kind { Write, WriteTimed, WriteChunked, Read, Wait, Close, Call } kind;
   Bytes bytes;       // written bytes
   int value = 0;     // wait in ms, size asked of a read
-  std::string text;  // provider call
+  std::string text;  // open asked of a port provider
   bool operator==(const Event&) const = default;
 };
 using Log = std::vector<Event>;
@@ -41,35 +38,23 @@ inline Log operator+(Log a, const Log& b) {
   a.insert(a.end(), b.begin(), b.end());
   return a;
 }
-// One single-byte Write per byte of `raster`.
-inline void AddByteWrites(Log& log, const Bytes& raster) {
-  for (std::uint8_t b : raster) log.push_back(W({b}));
-}
 
-inline std::string Describe(const Event& e) {
-  static const char* const names[] = {"Write", "WriteTimed", "WriteChunked", "Read",
-                                      "Wait",  "Close",      "Call"};
-  std::string s = std::string(names[e.kind]) + "(" +
-                  (e.kind == Event::Call ? e.text : std::to_string(e.value));
-  char hex[4];
-  for (std::size_t i = 0; i < e.bytes.size() && i < 24; ++i) {
-    std::snprintf(hex, sizeof hex, " %02X", e.bytes[i]);
-    s += hex;
-  }
-  if (e.bytes.size() > 24) s += " ... " + std::to_string(e.bytes.size()) + " bytes";
-  return s + ")";
+// Kind (W T C R D X P), value or call, size and the first bytes in hex.
+inline void PrintTo(const Event& e, std::ostream* os) {
+  *os << "WTCRDXP"[e.kind] << "(" << (e.kind == Event::Call ? e.text : std::to_string(e.value))
+      << ", " << e.bytes.size() << " bytes" << std::hex;
+  for (std::size_t i = 0; i < e.bytes.size() && i < 24; ++i) *os << " " << int(e.bytes[i]);
+  *os << std::dec << ")";
 }
-inline void PrintTo(const Event& e, std::ostream* os) { *os << Describe(e); }
 
 // Equal logs, or the first place where they part.
 inline ::testing::AssertionResult SameLog(const Log& got, const Log& want) {
   std::size_t i = 0;
   while (i < got.size() && i < want.size() && got[i] == want[i]) ++i;
   if (i == got.size() && i == want.size()) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure()
-         << "event " << i << ": got " << (i < got.size() ? Describe(got[i]) : "nothing")
-         << ", expected " << (i < want.size() ? Describe(want[i]) : "nothing") << " ("
-         << got.size() << " events, expected " << want.size() << ")";
+  auto at = [i](const Log& log) { return i < log.size() ? testing::PrintToString(log[i]) : "-"; };
+  return ::testing::AssertionFailure() << "event " << i << ": got " << at(got) << ", expected "
+                                       << at(want) << " of " << want.size();
 }
 
 class LogClock final : public IClock {
@@ -86,13 +71,12 @@ class LogClock final : public IClock {
   std::int64_t now_ = 0;
 };
 
-// A transport that logs every call. Writes fail (0, error EIO) at the
-// chosen indices among all writes; reads answer from `replies` (none:
-// `silentResult`); `beforeWrite` runs before each write with its index.
+// A transport that logs every call. Writes fail (0, EIO) at the chosen
+// indices among all writes, `beforeWrite` seeing each index first; reads
+// answer from `replies`, then `silentResult`.
 class LogPort final : public IPort {
  public:
   explicit LogPort(Log& log) : log_(log) {}
-
   int Write(const std::uint8_t* d, std::size_t n) override { return Record(Event::Write, d, n); }
   int WriteTimed(const std::uint8_t* d, std::size_t n) override {
     return Record(Event::WriteTimed, d, n);
@@ -103,11 +87,11 @@ class LogPort final : public IPort {
   int Read(std::uint8_t* buffer, std::size_t size) override {
     log_.push_back(Rd(static_cast<int>(size)));
     if (replies.empty()) return silentResult;
-    Bytes reply = replies.front();
+    const Bytes reply = replies.front();
     replies.pop_front();
-    reply.resize(std::min(reply.size(), size));
-    std::copy(reply.begin(), reply.end(), buffer);
-    return static_cast<int>(reply.size());
+    const std::size_t n = std::min(reply.size(), size);
+    std::copy_n(reply.begin(), n, buffer);
+    return static_cast<int>(n);
   }
   void Close() override {
     if (open) log_.push_back(Closed());
@@ -122,8 +106,7 @@ class LogPort final : public IPort {
 
   std::set<std::size_t> failingWrites;
   std::deque<Bytes> replies;
-  int silentResult = 0;
-  int finishResult = 1;
+  int silentResult = 0, finishResult = 1;
   bool open = true;
   PortError error;
   std::function<void(std::size_t)> beforeWrite;
