@@ -1,182 +1,224 @@
-// The printer model: what each command does to the NV set, the Dot logo
-// and the paper, checked against hand-drawn pages.
+// The printer's decoder on hand-written streams (the worked example, each
+// command form, garbage, commands cut off, the account of every byte) and
+// a session: its log, its answers on arrival, its files and its summary.
 #include <gtest/gtest.h>
 
-#include "printer/TestStreams.h"
-#include "tools/printer/Printer.h"
+#include <random>
+
+#include "support/TempDir.h"
+#include "tools/printer/NvStore.h"
+#include "tools/printer/Png.h"
+#include "tools/printer/Session.h"
 
 namespace brindle::printer {
 namespace {
 
-using namespace test;
+using Bytes = std::vector<std::uint8_t>;
+using Strings = std::vector<std::string>;
 
-// What a stream did: the printer's note on each command, the cut pages,
-// the bytes sent back and the dot rows printed or fed (its time).
-struct Effects {
-  Strings notes;
-  std::vector<Raster> pages;
-  Bytes replies;
-  std::uint64_t rows = 0;
-};
-
-Effects Apply(Printer& printer, const Bytes& stream) {
-  Effects run;
-  for (const Command& c : DecodeAll(stream)) {
-    Outcome o = printer.Apply(c);
-    run.notes.push_back(o.note);
-    run.replies = run.replies + o.reply;
-    run.rows += o.rows;
-    if (o.page) run.pages.push_back(*o.page);
-  }
-  return run;
+Bytes operator+(Bytes a, const Bytes& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
 }
 
-const Bytes kDefineSmall = Bytes{0x1C, 0x71, 0x01} + kSmallBlock;
-const Bytes kCut{0x1D, 0x56, 0x42, 0x01};
+std::vector<Command> DecodeAll(const Bytes& bytes) {
+  Decoder decoder;
+  std::vector<Command> out;
+  decoder.Feed(bytes.data(), bytes.size(), out);
+  decoder.Finish(out);
+  return out;
+}
 
-// FS p in each size mode, by its digit and by its character: the page is
-// the image scaled 2x in the named direction.
-TEST(PrinterModel, PrintsNvImageInEachSizeMode) {
-  const std::string edge = "##..............";
-  struct Case { Raster page; const char* note; };
-  const Case cases[] = {
-      {SmallImage(), "printed 8x8 (normal)"},
-      {Picture({{1, "##............##"}, {6, edge}, {1, "######.........."}}),
-       "printed 16x8 (double width)"},
-      {Picture({{2, "#......#"}, {12, "#......."}, {2, "###....."}}),
-       "printed 8x16 (double height)"},
-      {Picture({{2, "##............##"}, {12, edge}, {2, "######.........."}}),
-       "printed 16x16 (double width and height)"},
+Strings Lines(const std::vector<Command>& commands) {
+  Strings out;
+  for (const Command& c : commands) out.push_back(LogLine(c, ""));
+  return out;
+}
+
+// An 8 x 8 image block (x = 1, y = 1): column 0 full, columns 1 and 2
+// only their bottom dot, column 7 only its top dot.
+const Bytes kBlock{0x01, 0x00, 0x01, 0x00, 0xFF, 0x01, 0x01, 0, 0, 0, 0, 0x80};
+
+// The worked upload: ESC @, FS q 1, one 200 x 100 picture padded to
+// 200 x 104 (x = 25, y = 13 units, 13 bytes a column, top down) with dots
+// set by hand: (0,0) by byte 0 = 80, (0,103) by byte 12 = 01, (1,1) by
+// byte 13 = 40, (199,103) by the last byte = 01.
+TEST(PrinterDecoder, WorkedExample) {
+  Bytes upload = Bytes{0x1B, 0x40, 0x1C, 0x71, 0x01, 0x19, 0x00, 0x0D, 0x00} + Bytes(2600, 0);
+  upload[9] = 0x80, upload[9 + 12] = 0x01, upload[9 + 13] = 0x40, upload[9 + 2599] = 0x01;
+  const std::vector<Command> commands = DecodeAll(upload);
+  ASSERT_EQ(Lines(commands), (Strings{"       0  ESC @", "       2  FS q 1: 200x104"}));
+  const Raster picture = commands[1].images.at(0).ToRaster();
+  std::vector<std::pair<int, int>> dots;
+  for (std::size_t i = 0; i < picture.dots.size(); ++i) {
+    if (picture.dots[i]) dots.emplace_back(i % 200, i / 200);
+  }
+  EXPECT_EQ(dots, (std::vector<std::pair<int, int>>{{0, 0}, {1, 1}, {0, 103}, {199, 103}}));
+}
+
+// Each command form with its bytes, length and log text.
+TEST(PrinterDecoder, DecodesEachCommandForm) {
+  const std::pair<Bytes, const char*> cases[] = {
+      {{0x1C, 0x71, 0x00}, "FS q 0"},
+      {{0x1C, 0x70, 0x03, 0x32}, "FS p 3 50"},
+      {{0x1C, 0x65}, "FS e"},
+      {{0x1D, 0x56, 0x41, 0x05}, "GS V 65 5"},
+      {{0x1D, 0x56, 0x31}, "GS V 49"},
+      {{0x1B, 0x6D}, "ESC m"},
+      {{0x1D, 0x49, 0x01}, "GS I 1"},
+      {{0x10, 0x04, 0x04}, "DLE EOT 4"},
+      {{0x1B, 0x6F, 0x01}, "ESC o 1"},
+      {{0x0D}, "CR"},
+      {{0x1B, 0x2A, 0x21, 0x01, 0x00, 0x01, 0x02, 0x03}, "ESC * 33 1: 3 bytes"},
+      {Bytes{0x1B, 0x58, 0x2A, 0x07, 0x1B, 0x2A, 0x01, 0x00, 0x01} + Bytes(256, 0x11),
+       "ESC X * 7, ESC * 1 256: 256 bytes"},
   };
-  for (std::uint8_t m = 0; m < 4; ++m) {
-    for (const std::uint8_t mode : {m, static_cast<std::uint8_t>('0' + m)}) {
-      Printer printer;
-      const Effects run = Apply(printer, kDefineSmall + Bytes{0x1C, 0x70, 0x01, mode} + kCut);
-      ASSERT_EQ(run.pages.size(), 1u) << int(mode);
-      EXPECT_EQ(Draw(run.pages[0]), Draw(cases[m].page)) << int(mode);
-      EXPECT_EQ(run.notes[1], cases[m].note);
-      EXPECT_EQ(run.rows, m < 2 ? 8u : 16u);
+  for (const auto& [bytes, text] : cases) {
+    const std::vector<Command> commands = DecodeAll(bytes);
+    ASSERT_EQ(commands.size(), 1u) << text;
+    EXPECT_EQ(commands[0].length, bytes.size());
+    EXPECT_EQ(Describe(commands[0]), text);
+  }
+}
+
+// Bytes that start no command are gathered into one record and skipped;
+// a command cut off by the end says what was missing; sets that cannot be
+// kept (an empty image, more than the NV memory) are consumed to their
+// declared end and hold nothing; each connection starts at offset 0.
+TEST(PrinterDecoder, GarbageCutOffAndRejectedCommands) {
+  EXPECT_EQ(Lines(DecodeAll(Bytes{0x1B, 0x40, 0x00, 0xFF, 0x1B, 0x00, 0x1C, 0x99, 0x10, 0x04,
+                                  0x05, 0x1C, 0x65, 0x1B, 0x58, 0x2A, 0x05, 0x41, 0x1C, 0x70})),
+            (Strings{"       0  ESC @", "       2  unknown 9 bytes: 00 FF 1B 00 1C 99 10 04 05",
+                     "      11  FS e", "      13  ESC X * 5", "      17  unknown 1 byte: 41",
+                     "      18  FS p INCOMPLETE (cut off after 1C 70)"}));
+  const Bytes two = Bytes{0x1C, 0x71, 0x02} + kBlock;
+  const std::tuple<Bytes, std::size_t, const char*> cases[] = {
+      {two + Bytes{0x01, 0x00, 0x02, 0x00, 1, 2, 3, 4, 5}, 1,
+       "FS q 2: 8x8 INCOMPLETE (image 2 of 2 (8x16) cut off after 5 of 16 bytes)"},
+      {two + Bytes{0x01, 0x00}, 1,
+       "FS q 2: 8x8 INCOMPLETE (image 2 of 2: header cut off after 01 00)"},
+      {{0x1B, 0x58, 0x2A, 0x00, 0x1B, 0x2A, 0x01, 0x30, 0x01, 0xFF}, 0,
+       "ESC X * 0, ESC * 1 304: 1 byte INCOMPLETE (received 1 of 304 data bytes)"},
+      {two + Bytes{0x00, 0x00, 0x05, 0x00}, 0, "FS q 2 REJECTED (image 2 is empty (0x40))"},
+      {Bytes{0x1C, 0x71, 0x01, 0xFF, 0xFF, 0xFF, 0xFF} + Bytes(5000, 0xAA), 0,
+       "FS q 1 INCOMPLETE (image 1 of 1 (524280x524280) cut off after 5000 of 34358689800 "
+       "bytes) REJECTED (image data above 1048576 bytes)"},
+  };
+  for (const auto& [bytes, images, text] : cases) {
+    const std::vector<Command> commands = DecodeAll(bytes);
+    ASSERT_EQ(commands.size(), 1u) << text;
+    EXPECT_EQ(std::tuple(commands[0].length, commands[0].images.size()),
+              std::tuple(bytes.size(), images));
+    EXPECT_EQ(Describe(commands[0]), text);
+  }
+  Decoder decoder(16);  // a memory of 16 bytes takes two 8 x 8 images, not three
+  std::vector<Command> out;
+  const Bytes three = Bytes{0x1C, 0x71, 0x03} + kBlock + kBlock + kBlock;
+  decoder.Feed(three.data(), three.size(), out);
+  decoder.Feed(two.data(), 2, out);
+  decoder.Finish(out);
+  EXPECT_EQ(Lines(out), (Strings{"       0  FS q 3 REJECTED (image data above 16 bytes)",
+                                 "      39  FS q INCOMPLETE (cut off after 1C 71)"}));
+  decoder.Feed(two.data(), 1, out);
+  decoder.Finish(out);
+  EXPECT_EQ(Lines(out).back(), "       0  FS INCOMPLETE (cut off after 1C)");
+}
+
+// Random streams of commands and garbage, random bytes and edits of valid
+// input, fed in random pieces, decode as when fed whole; the commands
+// cover every byte once, in order, and the printer takes them without harm
+// (also under the sanitizers).
+TEST(PrinterDecoder, ArbitraryStreamsProperty) {
+  std::mt19937 rng(20261206);
+  const Bytes parts[] = {
+      {0x1B, 0x40}, {0x1C, 0x65}, {0x1D, 0x49, 0x01}, {0x1C, 0x70, 0x02, 0x31}, {0x0D, 0x0A},
+      {0x1D, 0x56, 0x42, 0x01}, {0x1B, 0x6F, 0x00}, {0x1B, 0x6D}, {0x00, 0x1B}, {0x10, 0x04, 0x02},
+      {0x1B, 0x58, 0x2A, 0x01, 0x1B, 0x2A, 0x01, 0x03, 0x00, 1, 2, 3}, {0x1C},
+      Bytes{0x1C, 0x71, 0x02} + kBlock + kBlock};
+  for (int round = 0; round < 3000; ++round) {
+    Bytes stream;
+    for (int i = rng() % 41; i > 0; --i) stream = stream + parts[rng() % 13];
+    // Some streams are cut short, some get random bytes, some are random.
+    stream.resize(stream.size() - rng() % (stream.size() + 1) / 2);
+    for (int i = round % 3 ? rng() % 4 : 0; i > 0 && !stream.empty(); --i) {
+      stream[rng() % stream.size()] = static_cast<std::uint8_t>(rng());
     }
+    for (int i = round % 5 ? 0 : rng() % 512; i > 0; --i) {
+      stream.push_back(static_cast<std::uint8_t>(rng() % 2 ? parts[rng() % 13][0] : rng()));
+    }
+    const std::vector<Command> whole = DecodeAll(stream);
+    Decoder decoder;
+    std::vector<Command> pieces;
+    for (std::size_t at = 0, size = 0; at < stream.size(); at += size) {
+      size = std::min<std::size_t>(stream.size() - at, 1 + rng() % 7);
+      // Sometimes a piece is taken only up to a command's end.
+      if (rng() % 2) size = decoder.FeedUntilCommand(stream.data() + at, size, pieces);
+      else decoder.Feed(stream.data() + at, size, pieces);
+    }
+    decoder.Finish(pieces);
+    ASSERT_EQ(Lines(pieces), Lines(whole));
+    Printer printer;
+    std::uint64_t next = 0;
+    for (const Command& c : whole) {
+      ASSERT_EQ(c.offset, next);
+      ASSERT_GT(c.length, 0u);
+      next += c.length;
+      printer.Apply(c);
+    }
+    ASSERT_EQ(next, stream.size());
   }
 }
 
-// "All": 255 FS p commands print the stored images, in number order, one
-// below the other, and skip the numbers that hold nothing.
-TEST(PrinterModel, AllPrintsOnlyTheStoredImages) {
-  Bytes stream = Bytes{0x1C, 0x71, 0x02} + kSmallBlock + StairBlock();
-  for (int n = 1; n <= 255; ++n) stream = stream + Bytes{0x1C, 0x70, std::uint8_t(n), 0x30};
-  Printer printer;
-  const Effects run = Apply(printer, stream + kCut);
-  ASSERT_EQ(run.pages.size(), 1u);
-  const Raster small = Picture({{1, "#......#........"}, {6, "#..............."},
-                                {1, "###............."}});
-  EXPECT_EQ(Draw(run.pages[0]), Draw(small) + Draw(Stair()));
-  EXPECT_EQ(run.notes[3], "image 3 not stored");
-  EXPECT_EQ(run.notes[255], "image 255 not stored");
-}
-
-// FS e empties the set; a new FS q replaces the whole set, but one cut off
-// or rejected leaves it as it was.
-TEST(PrinterModel, EraseAndOnlyACompleteDefineChangeTheSet) {
-  Printer printer;
-  Apply(printer, kDefineSmall);
-  EXPECT_EQ(Apply(printer, Bytes{0x1C, 0x65, 0x1C, 0x70, 0x01, 0x30} + kCut).notes,
-            (Strings{"erased 1 image", "image 1 not stored", "nothing printed; no page"}));
-  EXPECT_TRUE(printer.Nv().empty());
-
-  Apply(printer, Bytes{0x1C, 0x71, 0x02} + kSmallBlock + StairBlock());
-  const std::vector<NvImage> two = printer.Nv();
-  ASSERT_EQ(two.size(), 2u);
-  for (const Bytes& refused : {Bytes{0x1C, 0x71, 0x02} + StairBlock() + Bytes{0x01, 0x00, 0x01},
-                               Bytes{0x1C, 0x71, 0x01, 0x00, 0x00, 0x01, 0x00}}) {
-    EXPECT_EQ(Apply(printer, refused).notes, Strings{"NV memory unchanged"});
-    EXPECT_EQ(printer.Nv(), two);
+// A session logs each command with the printer's outcome, writes the
+// page, nv-N.png and the store (the defining command's bytes), and counts
+// for the summary. Real-time requests are answered as they arrive, even
+// inside image data and ahead of the commands before them, however the
+// bytes are split; GS I in its turn.
+TEST(PrinterSession, LogsAnswersWritesAndCounts) {
+  test::TempDir dir;
+  Output output(dir.File("out"));
+  std::string error;
+  ASSERT_TRUE(output.Open(error));
+  PrinterSetup setup;
+  setup.status = {0x12, 0x12, 0x12, 0x1E};
+  Printer printer(setup);
+  const Bytes stream = Bytes{0x1D, 0x49, 0x01, 0x10, 0x04, 0x04, 0x1C, 0x71, 0x01, 0x01, 0x00,
+                             0x01, 0x00, 0x10, 0x04, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00} +
+                       Bytes{0x1C, 0x70, 0x01, 0x31, 0x1D, 0x56, 0x42, 0x01, 0x07, 0x10, 0x04};
+  for (std::size_t split = 1; split < stream.size(); ++split) {
+    Session pieces(printer, output, nullptr);
+    const Bytes first = pieces.Receive(stream.data(), split);
+    EXPECT_EQ(first + pieces.Receive(stream.data() + split, stream.size() - split),
+              (Bytes{0x1E, 0x12})) << split;
   }
-  EXPECT_EQ(Apply(printer, Bytes{0x1C, 0x71, 0x01} + StairBlock()).notes,
-            Strings{"stored 1 image"});
-  ASSERT_EQ(printer.Nv().size(), 1u);
-  EXPECT_EQ(Draw(printer.Nv()[0].ToRaster()), Draw(Stair()));
-}
-
-// GS I 1, 2 and 3 (or 49, 50, 51) answer model, type and ROM version as
-// set up; an empty answer and other kinds get none.
-TEST(PrinterModel, AnswersIdentityRequestsAsSetUp) {
-  PrinterSetup custom;
-  custom.model = {0x0D, 0x0A};
-  custom.type = {};
-  custom.version = {0x41, 0x42};
-  const PrinterSetup standard;
-  struct Case { const PrinterSetup& setup; std::uint8_t n; Bytes expected; const char* note; };
-  const char* const others = "no reply (only GS I 1, 2 and 3 are answered)";
-  const Case cases[] = {
-      {standard, 1, {0x20}, "replied 20"},     {standard, 50, {0x02}, "replied 02"},
-      {custom, 49, {0x0D, 0x0A}, "replied 0D 0A"}, {custom, 2, {}, "no reply"},
-      {custom, 51, {0x41, 0x42}, "replied 41 42"}, {standard, 4, {}, others},
-  };
-  for (const Case& c : cases) {
-    Printer printer(c.setup);
-    const Effects run = Apply(printer, Bytes{0x1D, 0x49, c.n});
-    EXPECT_EQ(run.replies, c.expected) << c.note;
-    EXPECT_EQ(run.notes, Strings{c.note});
+  ASSERT_TRUE(output.Open(error));  // a fresh log
+  const NvStore store(dir.File("nv"));
+  Session session(printer, output, &store);
+  EXPECT_EQ(session.Feed(stream.data(), stream.size()), (Bytes{0x1E, 0x12, 0x20}));
+  session.Finish();
+  EXPECT_EQ(dir.Read("out/commands.log"),
+            "       3  DLE EOT 4: replied 1E\n"
+            "      13  DLE EOT 1: replied 12\n"
+            "       0  GS I 1: replied 20\n"
+            "       6  FS q 1: 8x8: stored 1 image\n"
+            "      21  FS p 1 49: printed 16x8 (double width)\n"
+            "      25  GS V 66 1: page 16x8 saved as page-1.png\n"
+            "      29  unknown 1 byte: 07: skipped\n"
+            "      30  DLE EOT INCOMPLETE (cut off after 10 04): ignored\n");
+  EXPECT_EQ(Summary(3, "127.0.0.1:5000", session.stats(), printer, "closed by host"),
+            "connection 3 (127.0.0.1:5000): 32 bytes, 6 commands, 1 unknown byte, 1 incomplete, "
+            "1 page, 3 replies; NV 1 image; closed by host");
+  EXPECT_EQ(dir.Read("nv/nv-images.bin"), std::string("\x1C\x71\x01\x01\x00\x01\x00\x10\x04\x01"
+                                                      "\0\0\0\0\0", 15));
+  const auto page = ReadPngFile(dir.File("out/page-1.png"));
+  const auto nv = ReadPngFile(dir.File("out/nv-1.png"));
+  ASSERT_TRUE(page && nv);
+  // Column 0 (doubled on the page) has its dot in row 3, column 1 in row 5, column 2 in row 7.
+  for (const auto& [picture, scale] : {std::pair(*nv, 1), std::pair(*page, 2)}) {
+    Raster expected(8 * scale, 8);
+    for (int x = 0; x < 3 * scale; ++x) expected.Set(x, 3 + 2 * (x / scale));
+    EXPECT_TRUE(picture == expected) << scale;
   }
-}
-
-// The Dot printout (ESC o 1, seven CR LF, ESC m) prints the stored logo
-// and feeds seven lines of 30 dots; CR LF is one line, not two.
-TEST(PrinterModel, DotLogoIsStoredBandByBandAndPrinted) {
-  Printer printer;
-  Apply(printer, DotExample());
-  Bytes printout{0x1B, 0x6F, 0x01};
-  for (int i = 0; i < 7; ++i) printout = printout + Bytes{0x0D, 0x0A};
-  const Effects run = Apply(printer, printout + Bytes{0x1B, 0x6D});
-  ASSERT_EQ(run.pages.size(), 1u);
-  const std::string dots(304, '#'), paper(304, '.');
-  EXPECT_TRUE(run.pages[0] ==
-              Picture({{1, dots}, {7, paper}, {8, dots}, {7, paper}, {1, dots}, {7 * 30, paper}}));
-}
-
-// Bands need ESC o 0 first (the definition ends with the connection) and
-// may come in any order.
-TEST(PrinterModel, DotBandsNeedADefinitionAndMayComeInAnyOrder) {
-  const Bytes band2{0x1B, 0x58, 0x2A, 0x02, 0x1B, 0x2A, 0x01, 0x02, 0x00, 0x80, 0x01};
-  const Bytes band0{0x1B, 0x58, 0x2A, 0x00, 0x1B, 0x2A, 0x01, 0x01, 0x00, 0xFF};
-  Printer printer;
-  EXPECT_EQ(Apply(printer, Bytes{0x1B, 0x6F, 0x01} + band0).notes,
-            (Strings{"no Dot logo stored", "no ESC o 0 before it; ignored"}));
-  const Effects run =
-      Apply(printer, Bytes{0x1B, 0x6F, 0x00} + band2 + band0 + Bytes{0x1B, 0x6F, 0x01} + kCut);
-  ASSERT_EQ(run.pages.size(), 1u);
-  EXPECT_EQ(Draw(run.pages[0]),
-            Draw(Picture({{8, "#."}, {8, ".."}, {1, "#."}, {6, ".."}, {1, ".#"}})));
-  printer.EndConnection();
-  EXPECT_EQ(Apply(printer, band0).notes, Strings{"no ESC o 0 before it; ignored"});
-}
-
-// Unknown size modes, missing images and pages beyond their bounds print
-// nothing; feeds add blank rows of 30 dots between pictures.
-TEST(PrinterModel, RefusesWhatItCannotPrintAndFeedsBetweenPictures) {
-  Printer printer;
-  const Bytes print{0x1C, 0x70, 0x01, 0x30};
-  Effects run = Apply(printer, kDefineSmall + Bytes{0x1C, 0x70, 0x01, 0x34, 0x1C, 0x70, 0, 0x30});
-  EXPECT_EQ(run.notes, (Strings{"stored 1 image", "size mode 52 unknown; nothing printed",
-                                "image 0 not stored"}));
-  EXPECT_FALSE(printer.paper().HasPrint());
-
-  // 2048 x 1024 dots (2 M) fit a page, taking four passes of the head;
-  // doubled (8 M) they do not, nor do the rows fed past the page's 4 M dots.
-  const Bytes big = Bytes{0x1C, 0x71, 0x01, 0x00, 0x01, 0x80, 0x00} + Repeat(0x0F, 256 * 128 * 8);
-  run = Apply(printer, big + Bytes{0x1C, 0x70, 0x01, 0x33} + print + Repeat(0x0A, 40));
-  EXPECT_EQ(run.notes[1], "page full; not printed");
-  EXPECT_EQ(run.notes[2], "printed 2048x1024 (normal)");
-  EXPECT_EQ(run.rows, 4 * 1024 + 1024u);
-  EXPECT_EQ(printer.paper().Rows(), 2048);
-
-  Printer fresh;
-  run = Apply(fresh, kDefineSmall + print + Bytes{0x0A, 0x0A, 0x0D} + print + kCut);
-  ASSERT_EQ(run.pages.size(), 1u);
-  EXPECT_EQ(run.rows, 8 + 3 * 30 + 8u);
-  EXPECT_EQ(Draw(run.pages[0]),
-            Draw(SmallImage()) + Draw(Picture({{90, "........"}})) + Draw(SmallImage()));
 }
 
 }  // namespace

@@ -1,141 +1,155 @@
 #pragma once
-// Running the project's programs from tests: one to completion with its
-// output captured, or one in the background whose first output line the
-// test reads (a server saying where it listens).
+// The project's programs run from tests: to completion with their output
+// captured, or in the background with their output read line by line.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
+#include <algorithm>
+#include <chrono>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace brindle::test {
 
+using Env = std::map<std::string, std::string>;
+
 struct ProcessResult {
-  int status = -1;  // exit status, or -1 when it did not exit normally
-  std::string out;
-  std::string err;
+  int status = -1;  // exit status, -1 when it did not exit normally
+  std::string out, err;
 };
+
+// The words of a command line split at spaces ('' is an empty word).
+inline std::vector<std::string> Words(const std::string& line) {
+  std::vector<std::string> words;
+  for (std::size_t at = 0, end = 0; end != std::string::npos; at = end + 1) {
+    end = line.find(' ', at);
+    const std::string word = line.substr(at, end - at);
+    if (!word.empty()) words.push_back(word == "''" ? "" : word);
+  }
+  return words;
+}
 
 namespace detail {
 
-inline std::vector<char*> Argv(std::vector<std::string>& args) {
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  return argv;
+// Starts `args` in `dir` with `env` added and no standard input; standard
+// output goes to `out`, standard error to `err` when given.
+inline pid_t Spawn(std::vector<std::string> args, const Env& env, const std::string& dir,
+                   int& out, int* err) {
+  int o[2], e[2] = {-1, -1};
+  if (::pipe2(o, O_CLOEXEC) != 0 || (err && ::pipe2(e, O_CLOEXEC) != 0)) return -1;
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::dup2(o[1], 1);
+    if (err) ::dup2(e[1], 2);
+    ::close(0);
+    for (const auto& [k, v] : env) ::setenv(k.c_str(), v.c_str(), 1);
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    if (dir.empty() || ::chdir(dir.c_str()) == 0) ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  ::close(o[1]);
+  ::close(e[1]);
+  out = o[0];
+  if (err) *err = e[0];
+  return pid;
+}
+
+// Appends what `fd` brings within `ms`; false at the time-out or the end.
+inline bool ReadSome(int fd, int ms, std::string& into) {
+  pollfd p{fd, POLLIN, 0};
+  char buf[4096];
+  const ssize_t n = ::poll(&p, 1, ms) == 1 ? ::read(fd, buf, sizeof buf) : 0;
+  if (n > 0) into.append(buf, static_cast<std::size_t>(n));
+  return n > 0;
 }
 
 }  // namespace detail
 
-// Runs `args` with `env` added to the environment and waits for it.
-inline ProcessResult RunProcess(std::vector<std::string> args,
-                                const std::map<std::string, std::string>& env = {},
-                                const std::string& directory = "") {
-  int out[2], err[2];
-  if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return {};
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::dup2(out[1], 1);
-    ::dup2(err[1], 2);
-    ::close(0);
-    for (const auto& [k, v] : env) ::setenv(k.c_str(), v.c_str(), 1);
-    if (!directory.empty() && ::chdir(directory.c_str()) != 0) ::_exit(127);
-    auto argv = detail::Argv(args);
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
-  }
-  ::close(out[1]);
-  ::close(err[1]);
+inline ProcessResult RunProcess(std::vector<std::string> args, const Env& env = {},
+                                const std::string& dir = "") {
   ProcessResult r;
-  // Both pipes are read together so that neither fills up.
-  pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
-  int open = 2;
-  while (open > 0 && ::poll(fds, 2, 60000) > 0) {
+  int out = -1, err = -1;
+  const pid_t pid = detail::Spawn(std::move(args), env, dir, out, &err);
+  // Both pipes are read so that neither fills up.
+  pollfd fds[2] = {{out, POLLIN, 0}, {err, POLLIN, 0}};
+  while ((fds[0].fd >= 0 || fds[1].fd >= 0) && ::poll(fds, 2, 60000) > 0) {
     for (int i = 0; i < 2; ++i) {
-      if (fds[i].fd < 0 || !fds[i].revents) continue;
-      char buf[4096];
-      const ssize_t n = ::read(fds[i].fd, buf, sizeof buf);
-      if (n > 0) {
-        (i == 0 ? r.out : r.err).append(buf, static_cast<std::size_t>(n));
-      } else {
-        ::close(fds[i].fd);
-        fds[i].fd = -1;
-        --open;
-      }
+      if (fds[i].revents && !detail::ReadSome(fds[i].fd, 0, i ? r.err : r.out)) fds[i].fd = -1;
     }
   }
+  ::close(out);
+  ::close(err);
   int status = 0;
   ::waitpid(pid, &status, 0);
   r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  for (auto& f : fds) {
-    if (f.fd >= 0) ::close(f.fd);
-  }
   return r;
 }
 
-// A program running in the background; stopped with SIGTERM when the
-// object goes away.
 class BackgroundProcess {
  public:
-  BackgroundProcess(std::vector<std::string> args,
-                    const std::map<std::string, std::string>& env = {}) {
-    int out[2];
-    if (::pipe2(out, O_CLOEXEC) != 0) return;
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      ::dup2(out[1], 1);
-      for (const auto& [k, v] : env) ::setenv(k.c_str(), v.c_str(), 1);
-      auto argv = detail::Argv(args);
-      ::execv(argv[0], argv.data());
-      ::_exit(127);
-    }
-    ::close(out[1]);
-    out_ = out[0];
-  }
+  explicit BackgroundProcess(std::vector<std::string> args, const Env& env = {})
+      : pid_(detail::Spawn(std::move(args), env, "", out_, nullptr)) {}
   ~BackgroundProcess() { Stop(); }
   BackgroundProcess(const BackgroundProcess&) = delete;
   BackgroundProcess& operator=(const BackgroundProcess&) = delete;
 
-  // The next line of standard output, waiting at most `ms`; empty on time-out.
+  // The next line of standard output; empty after `ms` or at its end.
   std::string ReadLine(int ms = 5000) {
-    std::string line;
-    while (true) {
-      const auto nl = buffer_.find('\n');
-      if (nl != std::string::npos) {
-        line = buffer_.substr(0, nl);
-        buffer_.erase(0, nl + 1);
-        return line;
-      }
-      pollfd p{out_, POLLIN, 0};
-      if (out_ < 0 || ::poll(&p, 1, ms) != 1) return "";
-      char buf[1024];
-      const ssize_t n = ::read(out_, buf, sizeof buf);
-      if (n <= 0) return "";
-      buffer_.append(buf, static_cast<std::size_t>(n));
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (buffer_.find('\n') == std::string::npos) {
+      const auto left = (until - std::chrono::steady_clock::now()) / std::chrono::milliseconds(1);
+      if (!detail::ReadSome(out_, static_cast<int>(std::max<long>(left, 0)), buffer_)) return "";
     }
+    const std::string line = buffer_.substr(0, buffer_.find('\n'));
+    buffer_.erase(0, line.size() + 1);
+    return line;
   }
 
-  // Ends the program and returns its exit status (-1 if killed).
-  int Stop() {
+  // Sends `sig` (0: none) and waits up to 10 s for the exit, then kills;
+  // the exit status, or -1. Notes the peak memory.
+  int Stop(int sig = SIGTERM) {
     if (pid_ <= 0) return -1;
-    ::kill(pid_, SIGTERM);
+    if (sig) ::kill(pid_, sig);
     int status = 0;
-    ::waitpid(pid_, &status, 0);
+    rusage usage{};
+    for (int i = 0; ::wait4(pid_, &status, WNOHANG, &usage) != pid_; ++i) {
+      if (i == 1000) ::kill(pid_, SIGKILL);
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     pid_ = -1;
-    if (out_ >= 0) ::close(out_);
-    out_ = -1;
+    peakKb = usage.ru_maxrss;
+    ::close(out_);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
+  long peakKb = 0;
+
  private:
-  pid_t pid_ = -1;
   int out_ = -1;
+  pid_t pid_;
   std::string buffer_;
 };
+
+#ifdef BRINDLE_PRINTER_EXE
+// brindle-printer on a loopback port of the system's choice.
+struct TcpPrinter {
+  explicit TcpPrinter(const std::string& out, std::vector<std::string> args = {})
+      : process([&] {
+          args.insert(args.begin(), {BRINDLE_PRINTER_EXE, "--port", "0", "--out", out});
+          return args;
+        }()),
+        port(process.ReadLine().substr(23)) {}  // after "listening on 127.0.0.1:"
+  BackgroundProcess process;
+  const std::string port;
+};
+#endif
 
 }  // namespace brindle::test
