@@ -61,7 +61,9 @@ TEST(CliOptions, UsageErrors) {
   EXPECT_TRUE(ParseOptions(Words("status --json")).options);
 }
 
-// Each command's arguments reach the job as the window's buttons pass them.
+// Each command's arguments reach the job as the window's buttons pass them;
+// info lists paths as given, an unprintable byte escaped so that each
+// keeps its line, "--" ending the options.
 TEST(CliRun, CommandsHandOverWhatTheirButtonsWould) {
   const std::string uploaded =
       "Upload finished, and Writing of bit image completed. Logo becomes available after the "
@@ -72,6 +74,7 @@ TEST(CliRun, CommandsHandOverWhatTheirButtonsWould) {
   const struct {
     const char *line, *call;
     std::string out, err = "";
+    int status = 0;
   } cases[] = {
       {"upload --port COM3 --baud 115200 --parity odd --device dot --halftone diffusion "
        "--level 8 /l/mono.bmp /l/gray.bmp",
@@ -90,11 +93,16 @@ TEST(CliRun, CommandsHandOverWhatTheirButtonsWould) {
        "RunCommandTcp 1,10.0.0.9,9100,2,0,4", ""},
       {"printout --device thermal --select 3", "RunCommand 0,COM1,7,0,0,0,0,3,0,0", ""},
       {"printout --select 1-255", "RunCommand 0,COM1,7,0,0,0,0,1,0,255", ""},
+      {"info /l/gray.bmp /l/mono.bmp", "",
+       "/l/gray.bmp 200 120 8 3000 accepted -\n/l/mono.bmp 256 64 1 2048 accepted -\n"},
+      {"info /l/wide.bmp -- --no\x01ne\x7F\\.bmp", "",
+       "/l/wide.bmp 600 10 24 1200 rejected -\n--no\\x01ne\\x7F\\x5C.bmp - - - - rejected -\n",
+       "", kExitRejected},
   };
   for (const auto& c : cases) {
     CliCall r(c.line);
     EXPECT_EQ(std::tuple(r.status, r.Call(), r.out.str(), r.err.str()),
-              std::tuple(0, c.call, c.out, c.err));
+              std::tuple(c.status, c.call, c.out, c.err));
   }
 }
 
@@ -173,19 +181,6 @@ TEST(CliRun, OpenFailuresSayWhy) {
   EXPECT_EQ(ExplainOpenFailure({0, ""}, "USB"),
             "no USB printer found (none of usb/lp0 ... usb/lp15 could be opened)");
   EXPECT_EQ(ExplainOpenFailure({0, ""}, "COM1"), "");
-}
-
-// Paths as given, an unprintable byte escaped so that each keeps its line;
-// "--" ends the options.
-TEST(CliRun, InfoListsSizesAndAcceptance) {
-  CliCall r("info /l/mono.bmp /l/wide.bmp -- --no\x01ne\x7F\\.bmp");
-  EXPECT_EQ(r.out.str(),
-            "/l/mono.bmp 256 64 1 2048 accepted -\n"
-            "/l/wide.bmp 600 10 24 1200 rejected -\n"
-            "--no\\x01ne\\x7F\\x5C.bmp - - - - rejected -\n");
-  EXPECT_EQ(r.status, kExitRejected);
-  EXPECT_EQ(CliCall("info /l/wide.bmp").status, kExitRejected);
-  EXPECT_EQ(CliCall("info /l/gray.bmp /l/mono.bmp").status, 0);
 }
 
 // convert copies the picture the preview shows; one it cannot read is 73.

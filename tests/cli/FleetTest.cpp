@@ -53,20 +53,14 @@ TEST(Fleet, RunsEveryPrinterWithinTheBoundAndReportsInOrder) {
     std::ostringstream out;
     EXPECT_EQ(RunFleet(printers, 3, json, job, out, nullptr), kExitSomePrintersFailed);
     EXPECT_EQ(std::tuple(calls.load(), most.load()), std::tuple(9, 3));
+    // The printers' JSON objects are pinned by the process test; here the frame.
     const std::string text = out.str();
-    if (json) {
-      EXPECT_TRUE(text.starts_with(
-          "[\n {\"printer\": \"10.0.0.1:9100\", \"ok\": true, \"status\": 0, \"message\": "
-          "\"\", \"seconds\": 0.250, \"bytes\": 12},\n {\"printer\": \"10.0.0.2:9100\""));
-      EXPECT_NE(text.find("{\"printer\": \"10.0.0.4:9100\", \"ok\": false, \"status\": 4, "
-                          "\"message\": \"Communication \\\"error\\\"\""),
-                std::string::npos);
-      EXPECT_TRUE(text.ends_with("}\n]\n"));
-    } else {
-      EXPECT_NE(text.find("10.0.0.4:9100 failed (status 4): Communication \"error\"\n"),
-                std::string::npos);
-      EXPECT_TRUE(text.ends_with("9 printers: 8 ok, 1 failed\n"));
-    }
+    EXPECT_TRUE(!json || text.starts_with(
+        "[\n {\"printer\": \"10.0.0.1:9100\", \"ok\": true, \"status\": 0, \"message\": \"\", "
+        "\"seconds\": 0.250, \"bytes\": 12},\n {\"printer\": \"10.0.0.2:9100\""));
+    EXPECT_TRUE(text.ends_with(json ? "}\n]\n" : "9 printers: 8 ok, 1 failed\n"));
+    EXPECT_EQ(text.find("10.0.0.4:9100 failed (status 4): Communication \"error\"\n") !=
+                  std::string::npos, !json);
   }
   std::ostringstream out;
   const PrinterJob ok = [](const PrinterAddress&) { return PrinterOutcome{true, 0, "", 0, 0}; };

@@ -8,7 +8,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <map>
 #include <string>
@@ -23,17 +22,6 @@ struct ProcessResult {
   int status = -1;  // exit status, -1 when it did not exit normally
   std::string out, err;
 };
-
-// The words of a command line split at spaces ('' is an empty word).
-inline std::vector<std::string> Words(const std::string& line) {
-  std::vector<std::string> words;
-  for (std::size_t at = 0, end = 0; end != std::string::npos; at = end + 1) {
-    end = line.find(' ', at);
-    const std::string word = line.substr(at, end - at);
-    if (!word.empty()) words.push_back(word == "''" ? "" : word);
-  }
-  return words;
-}
 
 namespace detail {
 
@@ -99,22 +87,21 @@ class BackgroundProcess {
       : pid_(detail::Spawn(std::move(args), env, "", out_, nullptr)) {}
   ~BackgroundProcess() { Stop(); }
   BackgroundProcess(const BackgroundProcess&) = delete;
-  BackgroundProcess& operator=(const BackgroundProcess&) = delete;
 
   // The next line of standard output; empty after `ms` or at its end.
   std::string ReadLine(int ms = 5000) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (buffer_.find('\n') == std::string::npos) {
-      const auto left = (until - std::chrono::steady_clock::now()) / std::chrono::milliseconds(1);
-      if (!detail::ReadSome(out_, static_cast<int>(std::max<long>(left, 0)), buffer_)) return "";
+    for (auto left = ms; buffer_.find('\n') == std::string::npos;) {
+      if (left < 0 || !detail::ReadSome(out_, left, buffer_)) return "";
+      left = int((until - std::chrono::steady_clock::now()) / std::chrono::milliseconds(1));
     }
     const std::string line = buffer_.substr(0, buffer_.find('\n'));
     buffer_.erase(0, line.size() + 1);
     return line;
   }
 
-  // Sends `sig` (0: none) and waits up to 10 s for the exit, then kills;
-  // the exit status, or -1. Notes the peak memory.
+  // Sends `sig` (0: none), waits up to 10 s for the exit, then kills; the
+  // exit status, or -1. Notes the peak memory.
   int Stop(int sig = SIGTERM) {
     if (pid_ <= 0) return -1;
     if (sig) ::kill(pid_, sig);
