@@ -1,7 +1,6 @@
 // brindle-cli below its process: the options, what each command hands to
 // the job object, the printer list and the jobs on many printers, and the
 // reports of many printers, of a printer's status and of the ports.
-#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -73,7 +72,8 @@ TEST(CliOptions, UsageErrors) {
 
 // Each command's arguments reach the job as the window's buttons pass them;
 // info lists paths as given, an unprintable byte escaped so that each
-// keeps its line, "--" ending the options.
+// keeps its line, "--" ending the options; a picture convert cannot make
+// (here: the preview is unreadable) is 73; copying it is run as a process.
 TEST(CliRun, CommandsHandOverWhatTheirButtonsWould) {
   const std::string uploaded =
       "Upload finished, and Writing of bit image completed. Logo becomes available after the "
@@ -108,6 +108,8 @@ TEST(CliRun, CommandsHandOverWhatTheirButtonsWould) {
       {"info /l/wide.bmp -- --no\x01ne\x7F\\.bmp", "",
        "/l/wide.bmp 600 10 24 1200 rejected -\n--no\\x01ne\\x7F\\x5C.bmp - - - - rejected -\n",
        "", kExitRejected},
+      {"convert /l/gray.bmp --level 7 --halftone diffusion", "MakePreviewFile /l/gray.bmp,1,7",
+       "", "/l/gray.bmp: cannot make the converted picture\n", kExitCannotCreate},
   };
   for (const auto& c : cases) {
     CliCall r(c.line);
@@ -165,19 +167,13 @@ TEST(CliRun, JobResultsBecomeExitStatusesWithTheWindowsText) {
   }
 }
 
-// The advice names the group that really owns the device, and says when
-// only root may write it.
+// Why a port did not open, for each cause; "only root" when the device's
+// group may not write it (the group's advice is checked by ports).
 TEST(CliRun, OpenFailuresSayWhy) {
   test::TempDir dir;
-  dir.Write("lp0", "");
   dir.Write("ttyS0", "");
-  ASSERT_EQ(::chown(dir.File("lp0").c_str(), -1, ::getgrnam("lp")->gr_gid), 0);
-  ::chmod(dir.File("lp0").c_str(), 0660);
   ::chmod(dir.File("ttyS0").c_str(), 0600);
   const std::tuple<int, std::string, const char*, std::string> cases[] = {
-      {EACCES, dir.File("lp0"), "LPT1",
-       ": permission denied; members of the group 'lp' may use it (sudo usermod -aG lp $USER, "
-       "then log in again)"},
       {EPERM, dir.File("ttyS0"), "COM1", ": permission denied; only root may use it"},
       {EACCES, "/l/gone", "COM1", ": permission denied"},
       {EBUSY, "", "LPT1", ": busy; another program holds the port"},
@@ -191,23 +187,6 @@ TEST(CliRun, OpenFailuresSayWhy) {
   EXPECT_EQ(ExplainOpenFailure({0, ""}, "USB"),
             "no USB printer found (none of usb/lp0 ... usb/lp15 could be opened)");
   EXPECT_EQ(ExplainOpenFailure({0, ""}, "COM1"), "");
-}
-
-// convert copies the picture the preview shows; one it cannot read is 73.
-TEST(CliRun, ConvertCopiesThePictureThePreviewShows) {
-  test::TempDir dir;
-  dir.Write("mono.bmp", "BM-one-bit-bytes");
-  test::FakeUploadCtrl ctrl;
-  ctrl.bitmaps = {{dir.File("mono.bmp"), {1, 8, 8}}, {"/l/gray.bmp", {8, 8, 8}}};
-  std::ostringstream out, err;
-  Environment env{out, err, {}};
-  const auto o = ParseOptions(Words("convert " + dir.File("mono.bmp") +
-                                    " --level 7 --halftone diffusion --output " + dir.File("o")));
-  EXPECT_EQ(RunCli(*o.options, ctrl, env), 0);
-  EXPECT_EQ(dir.Read("o"), "BM-one-bit-bytes");
-  EXPECT_EQ(ctrl.calls.back(), "MakePreviewFile " + dir.File("mono.bmp") + ",1,7");
-  EXPECT_EQ(RunCli(*ParseOptions(Words("convert /l/gray.bmp")).options, ctrl, env), 73);
-  EXPECT_EQ(err.str(), "/l/gray.bmp: cannot make the converted picture\n");
 }
 
 TEST(CliRun, HelpForEachCommand) {

@@ -1,7 +1,5 @@
-// The printer's decoder on hand-written streams and a session (its log,
-// its answers on arrival, its files, its summary); then the built program
-// on loopback sockets: answers while it prints, its bounds under hostile
-// input, replays. Every wait is bounded, so that a fault fails, never hangs.
+// The printer's decoder and sessions, then the built program on loopback
+// sockets. Every wait is bounded: a fault fails, never hangs.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -52,21 +50,16 @@ Strings Lines(const std::vector<Command>& commands) {
 // only their bottom dot, column 7 only its top dot.
 const Bytes kBlock{0x01, 0x00, 0x01, 0x00, 0xFF, 0x01, 0x01, 0, 0, 0, 0, 0x80};
 
-// The worked upload: ESC @, FS q 1, one 200 x 100 picture padded to
-// 200 x 104 (x = 25, y = 13 units, 13 bytes a column, top down) with dots
-// set by hand: (0,0) by byte 0 = 80, (0,103) by byte 12 = 01, (1,1) by
-// byte 13 = 40, (199,103) by the last byte = 01.
+// The worked upload: one 200 x 100 picture padded to 200 x 104 (x = 25,
+// y = 13 units, 13 bytes a column, top down), its dots set by hand.
 TEST(PrinterDecoder, WorkedExample) {
-  Bytes upload = Bytes{0x1B, 0x40, 0x1C, 0x71, 0x01, 0x19, 0x00, 0x0D, 0x00} + Bytes(2600, 0);
-  upload[9] = 0x80, upload[9 + 12] = 0x01, upload[9 + 13] = 0x40, upload[9 + 2599] = 0x01;
+  Bytes upload = Bytes{0x1C, 0x71, 0x01, 0x19, 0x00, 0x0D, 0x00} + Bytes(2600, 0);
+  upload[7] = 0x80, upload[7 + 12] = 0x01, upload[7 + 13] = 0x40, upload[7 + 2599] = 0x01;
   const std::vector<Command> commands = DecodeAll(upload);
-  ASSERT_EQ(Lines(commands), (Strings{"       0  ESC @", "       2  FS q 1: 200x104"}));
-  const Raster picture = commands[1].images.at(0).ToRaster();
-  std::vector<std::pair<int, int>> dots;
-  for (std::size_t i = 0; i < picture.dots.size(); ++i) {
-    if (picture.dots[i]) dots.emplace_back(i % 200, i / 200);
-  }
-  EXPECT_EQ(dots, (std::vector<std::pair<int, int>>{{0, 0}, {1, 1}, {0, 103}, {199, 103}}));
+  ASSERT_EQ(Lines(commands), Strings{"       0  FS q 1: 200x104"});
+  Raster expected(200, 104);
+  for (const auto& [x, y] : {std::pair(0, 0), {1, 1}, {0, 103}, {199, 103}}) expected.Set(x, y);
+  EXPECT_TRUE(commands[0].images.at(0).ToRaster() == expected);
 }
 
 // Each command form with its bytes, length and log text.
@@ -94,10 +87,9 @@ TEST(PrinterDecoder, DecodesEachCommandForm) {
   }
 }
 
-// Bytes that start no command are gathered into one record and skipped;
-// a command cut off by the end says what was missing; sets that cannot be
-// kept (an empty image, more than the NV memory) are consumed to their
-// declared end and hold nothing; each connection starts at offset 0.
+// Garbage is one skipped record; a command cut off says what was missing;
+// sets that cannot be kept (an empty image, above the NV memory) are
+// consumed to their declared end, holding nothing; offsets restart at 0.
 TEST(PrinterDecoder, GarbageCutOffAndRejectedCommands) {
   EXPECT_EQ(Lines(DecodeAll(Bytes{0x1B, 0x40, 0x00, 0xFF, 0x1B, 0x00, 0x1C, 0x99, 0x10, 0x04,
                                   0x05, 0x1C, 0x65, 0x1B, 0x58, 0x2A, 0x05, 0x41, 0x1C, 0x70})),
@@ -137,10 +129,8 @@ TEST(PrinterDecoder, GarbageCutOffAndRejectedCommands) {
   EXPECT_EQ(Lines(out).back(), "       0  FS INCOMPLETE (cut off after 1C)");
 }
 
-// Random streams of commands, cut short, with random bytes and garbage,
-// fed in random pieces (some taken only up to a command's end) decode as
-// when fed whole; the commands cover every byte once, in order, and the
-// printer takes them without harm (also under the sanitizers).
+// Random streams, fed in random pieces, decode as when fed whole; the
+// commands cover every byte once, in order; the printer takes them all.
 TEST(PrinterDecoder, ArbitraryStreamsProperty) {
   std::mt19937 rng(20261206);
   const Bytes parts[] = {
@@ -177,11 +167,9 @@ TEST(PrinterDecoder, ArbitraryStreamsProperty) {
   }
 }
 
-// A session logs each command with the printer's outcome, writes the
-// page, nv-N.png and the store (the defining command's bytes), and counts
-// for the summary. Real-time requests are answered as they arrive, even
-// inside image data and ahead of the commands before them, however the
-// bytes are split; GS I in its turn.
+// A session logs each command's outcome, writes the page, nv-N.png and
+// the store, and counts; real-time requests are answered on arrival (also
+// inside image data, however the bytes are split), GS I in its turn.
 TEST(PrinterSession, LogsAnswersWritesAndCounts) {
   test::TempDir dir;
   Output output(dir.File("out"));
@@ -229,8 +217,7 @@ TEST(PrinterSession, LogsAnswersWritesAndCounts) {
   }
 }
 
-// The printer's peak memory stays below 64 MiB, even for a 1 GiB replay;
-// under the sanitizers (their own memory dominates) only the behaviour.
+// Peak memory below 64 MiB (a 1 GiB replay); sanitizers: behaviour only.
 #if defined(__SANITIZE_ADDRESS__)
 constexpr long kMaxPeakKb = LONG_MAX;
 constexpr long long kReplayBytes = 64ll << 20;
@@ -239,11 +226,11 @@ constexpr long kMaxPeakKb = 64 * 1024;
 constexpr long long kReplayBytes = 1ll << 30;
 #endif
 
-// FS q 1 with one 8 x 8 image; FS p 1 in size mode `mode` ("0" ... "3").
+// FS q 1 with one 8 x 8 image; FS p 1 in size mode `mode`.
 const Bytes kDefine = Bytes{0x1C, 0x71, 0x01} + kBlock;
 Bytes Print(std::uint8_t mode) { return {0x1C, 0x70, 0x01, mode}; }
 
-// A blocking send takes all of `b` or fails; without raising SIGPIPE.
+// A blocking send takes all of `b` or fails (no SIGPIPE).
 bool SendAll(int fd, const Bytes& b) {
   return ::send(fd, b.data(), b.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(b.size());
 }
@@ -254,7 +241,6 @@ int ReadByte(int fd) {
   return test::detail::ReadSome(fd, 3000, got) ? static_cast<std::uint8_t>(got[0]) : 0;
 }
 
-// A connection to the printer, with a small send buffer when asked.
 Fd Connect(const TcpPrinter& printer, int sendBuffer = 0) {
   Fd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
   if (sendBuffer) ::setsockopt(fd.get(), SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof(int));
@@ -266,8 +252,8 @@ Fd Connect(const TcpPrinter& printer, int sendBuffer = 0) {
   return fd;
 }
 
-// Printing takes time (here 40 pictures of 16 rows at 1000 rows a second):
-// a GS I after them waits for it, a DLE EOT is answered at once.
+// Printing takes time (40 x 16 rows at 1000 rows/s): a GS I after it
+// waits, a DLE EOT is answered at once.
 TEST(PrinterProcess, PrintingTakesTimeButStatusIsAnsweredAtOnce) {
   test::TempDir dir;
   TcpPrinter printer(dir.str());
@@ -283,11 +269,9 @@ TEST(PrinterProcess, PrintingTakesTimeButStatusIsAnsweredAtOnce) {
   EXPECT_GE(Clock::now() - start, milliseconds(600));
 }
 
-// An off-line printer takes what its receive buffer holds, and the socket
-// of the same size holds back the rest. A hostile stream is kept up with
-// in bounded memory: the largest image printed at four times its size
-// (beyond a page), an image set just under 64 MiB (beyond the NV memory,
-// so consumed and rejected), then zeros for a second and a half.
+// Off-line, the printer takes only its receive buffer. A hostile stream
+// is kept up with in bounded memory: the largest image printed beyond a
+// page, a 64 MiB image set (rejected), zeros for 1.5 s.
 TEST(PrinterProcess, ReceiveBufferAndMemoryAreBounded) {
   test::TempDir dir;
   {
@@ -325,9 +309,8 @@ TEST(PrinterProcess, ReceiveBufferAndMemoryAreBounded) {
   EXPECT_THAT(log, HasSubstr("FS q 1 REJECTED (image data above 1048576 bytes)"));
 }
 
-// NV memory survives the process with --nv-store: a replayed print uses
-// it. A large sparse file goes through in pieces in bounded memory; a
-// FIFO is refused at once, as is a bad option (status 2).
+// --nv-store keeps NV memory for the next replay; a large file replays in
+// bounded memory; a FIFO is refused at once, a bad option with status 2.
 TEST(PrinterProcess, Replays) {
   test::TempDir dir;
   dir.Write("define.bin", std::string(kDefine.begin(), kDefine.end()));
