@@ -100,37 +100,20 @@ TEST_P(CliJobs, UploadPrintoutStatusAndErase) {
 
 INSTANTIATE_TEST_SUITE_P(Ports, CliJobs, ::testing::Bool());
 
-// A job succeeds only when the printer has taken every byte (4 KiB
-// buffers, as a real printer has): one that stops reading or a listener
-// that never accepts fails 30 KB within the 10 s stall bound with exit 4;
-// a slow line (4,000 bytes/s) succeeds after 24 KB.
-class CliLinks : public CliProcess, public ::testing::WithParamInterface<const char*> {};
-
-TEST_P(CliLinks, UploadEndsWhenThePrinterHasTakenEverything) {
-  const bool slow = GetParam() == std::string("--rate");
-  std::optional<test::TcpPrinter> printer;
-  test::UniqueSocket listener;
-  Strings upload = {"upload", "--ip", "127.0.0.1", "--tcp-port",
-                    GetParam()[0] ? printer.emplace(dir.File("out"), Strings{GetParam(), slow
-                                                    ? "4000" : "100"}).port
-                                  : std::to_string(listener.Listen(4096))};
-  for (int i = 0; i < (slow ? 9 : 12); ++i) {
+// A job succeeds only once the printer has taken every byte: over a slow
+// line (4,000 bytes/s) an upload of 24 KB takes seconds. (A printer that
+// stops reading fails in the next test.)
+TEST_F(CliProcess, UploadEndsWhenThePrinterHasTakenEverything) {
+  test::TcpPrinter printer(dir.File("out"), {"--rate", "4000"});
+  Strings upload = {"upload", "--ip", "127.0.0.1", "--tcp-port", printer.port};
+  for (int i = 0; i < 9; ++i) {
     upload.push_back(kSamples + Strings{"mono-shop.bmp", "gray-cafe.bmp", "colour-fruit.bmp"}[i % 3]);
   }
   const auto start = Clock::now();
-  const auto r = Cli(upload);
-  const auto took = Clock::now() - start;
-  if (!slow) {
-    EXPECT_EQ(std::tuple(r.status, r.err), std::tuple(4, kCommError + "\n"));
-    EXPECT_LT(took, seconds(15));
-    return;
-  }
-  EXPECT_EQ(r.status, 0);
-  EXPECT_GT(took, seconds(3));
-  EXPECT_THAT(printer->process.ReadLine(10000), ContainsRegex(": 23828 bytes, .*NV 9 images"));
+  EXPECT_EQ(Cli(upload).status, 0);
+  EXPECT_GT(Clock::now() - start, seconds(3));
+  EXPECT_THAT(printer.process.ReadLine(10000), ContainsRegex(": 23828 bytes, .*NV 9 images"));
 }
-
-INSTANTIATE_TEST_SUITE_P(Printers, CliLinks, ::testing::Values("--stall-after", "", "--rate"));
 
 // One upload on 20 printers: 14 healthy, 2 hanging up mid-upload, 1 that
 // stops reading, 3 refusing connections. Each costs its own bounded time;
@@ -170,8 +153,9 @@ TEST_F(CliProcess, UploadsToManyPrintersAndReportsEachOne) {
   for (int i = 0; i < 14; ++i) EXPECT_TRUE(dir.Exists("out" + std::to_string(i) + "/nv-2.png"));
 }
 
-// Run as an ordinary user, ports says which devices exist, which this
-// user may open (or the remedy) and which USB printer a job would use.
+// Run as an ordinary user, ports says in columns (name in 7, device padded
+// to the longest and 2) which devices exist, which this user may open (or
+// the remedy) and which USB printer a job would use.
 TEST_F(CliProcess, PortsShowsDevicesAndWhoMayOpenThem) {
   if (::geteuid() != 0) GTEST_SKIP() << "needs root to run the command as another user";
   fs::create_directory(dir.File("usb"));
@@ -183,12 +167,14 @@ TEST_F(CliProcess, PortsShowsDevicesAndWhoMayOpenThem) {
   const auto r = RunProcess({"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
                              "--clear-groups", kCli, "ports"}, devices);
   ASSERT_EQ(r.status, 0) << r.err;
-  for (const std::string expected :
-       {"ttyS0     may be opened\n", "ttyS1     missing\n",
-        "lp0       permission denied; members of the group 'lp' may use it (sudo usermod -aG lp "
-        "$USER, then log in again)\n",
-        "usb/lp0   missing\n", "usb/lp1   may be opened (used by USB jobs now)\n"}) {
-    EXPECT_NE(r.out.find("/" + expected), std::string::npos) << expected << r.out;
+  for (const std::string& expected :
+       {"COM1   " + dir.File("ttyS0") + "     may be opened\n",
+        "COM2   " + dir.File("ttyS1") + "     missing\n",
+        "LPT1   " + dir.File("lp0") + "       permission denied; members of the group 'lp' may "
+        "use it (sudo usermod -aG lp $USER, then log in again)\n",
+        "USB    " + dir.File("usb/lp0") + "   missing\n",
+        "USB    " + dir.File("usb/lp1") + "   may be opened (used by USB jobs now)\n"}) {
+    EXPECT_NE(r.out.find(expected), std::string::npos) << expected << r.out;
   }
 }
 
@@ -242,8 +228,7 @@ TEST_F(CliProcess, FailuresAreExplained) {
 
 // convert writes only its --output (default ./Temp.bmp), never the input,
 // replacing a symbolic link rather than writing through it. Pictures are
-// made in a private folder gone afterwards, also after a signal. Twenty
-// converts at once in one folder each give their own picture.
+// made in a private folder gone afterwards, also after a signal.
 TEST_F(CliProcess, ConvertWritesOnlyItsOutput) {
   test::TempDir tmp;
   const test::Env env = {{"TMPDIR", tmp.str()}};
@@ -259,6 +244,7 @@ TEST_F(CliProcess, ConvertWritesOnlyItsOutput) {
             0);
   EXPECT_EQ(dir.Read("victim.bmp"), colour);
   EXPECT_FALSE(fs::is_symlink(dir.File("Temp.bmp")));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 3);  // and out.bmp, victim.bmp
   EXPECT_TRUE(fs::is_empty(tmp.path()));
 
   test::TcpPeer stuck({.answerCheck = false, .stopReadingAfter = 0});
@@ -271,18 +257,6 @@ TEST_F(CliProcess, ConvertWritesOnlyItsOutput) {
   ASSERT_FALSE(fs::is_empty(tmp.path()));
   upload.Stop();
   EXPECT_TRUE(fs::is_empty(tmp.path()));
-
-  const std::string want[] = {GrayPixels(dir.File("Temp.bmp")),
-                              Converted(kSamples + "colour-fruit.bmp", "diffusion")};
-  std::string script;
-  for (int i = 0; i < 16; ++i) {
-    script += kCli + " convert " + kSamples + (i % 2 ? "colour-fruit" : "gray-cafe") +
-              ".bmp --halftone diffusion --output " + std::to_string(i) + ".bmp & ";
-  }
-  ASSERT_EQ(RunProcess({"/bin/sh", "-c", script + "wait"}, {}, dir.str()).status, 0);
-  for (int i = 0; i < 16; ++i) {
-    EXPECT_TRUE(GrayPixels(dir.File(std::to_string(i) + ".bmp")) == want[i % 2]) << i;
-  }
 }
 
 }  // namespace
