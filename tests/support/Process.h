@@ -1,6 +1,6 @@
 #pragma once
-// The project's programs run from tests: to completion with their output
-// captured, or in the background with their output read line by line.
+// Programs run from tests: to their end with their output captured, or in
+// the background with their output read line by line.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -25,8 +25,8 @@ struct ProcessResult {
 
 namespace detail {
 
-// Starts `args` in `dir` with `env` added and no standard input; standard
-// output goes to `out`, standard error to `err` when given.
+// Starts `args` in `dir` with `env` added and no standard input; output
+// to a pipe `out`, errors to a pipe `err` if given.
 inline pid_t Spawn(std::vector<std::string> args, const Env& env, const std::string& dir,
                    int& out, int* err) {
   int o[2], e[2] = {-1, -1};
@@ -66,7 +66,7 @@ inline ProcessResult RunProcess(std::vector<std::string> args, const Env& env = 
   ProcessResult r;
   int out = -1, err = -1;
   const pid_t pid = detail::Spawn(std::move(args), env, dir, out, &err);
-  // Both pipes are read so that neither fills up.
+  // Both pipes are read, so that neither fills up.
   pollfd fds[2] = {{out, POLLIN, 0}, {err, POLLIN, 0}};
   while ((fds[0].fd >= 0 || fds[1].fd >= 0) && ::poll(fds, 2, 60000) > 0) {
     for (int i = 0; i < 2; ++i) {
@@ -100,8 +100,8 @@ class BackgroundProcess {
     return line;
   }
 
-  // Sends `sig` (0: none), waits up to 10 s for the exit, then kills; the
-  // exit status, or -1. Notes the peak memory.
+  // Sends `sig` (0: none), waits 10 s for the end, then kills; the exit
+  // status or -1. Notes the peak memory.
   int Stop(int sig = SIGTERM) {
     if (pid_ <= 0) return -1;
     if (sig) ::kill(pid_, sig);
