@@ -99,7 +99,7 @@ TEST_F(CliProcess, UploadEndsWhenThePrinterHasTakenEverything) {
   test::TcpPrinter printer(dir.File("out"), {"--rate", "4000"});
   Strings upload = {"upload", "--ip", "127.0.0.1", "--tcp-port", printer.port};
   for (int i = 0; i < 9; ++i) {
-    upload.push_back(kSamples + Strings{"mono-shop.bmp", "gray-cafe.bmp", "colour-fruit.bmp"}[i % 3]);
+    upload.push_back(kSamples + Strings{"mono-shop", "gray-cafe", "colour-fruit"}[i % 3] + ".bmp");
   }
   const auto start = Clock::now();
   EXPECT_EQ(Cli(upload).status, 0);

@@ -213,40 +213,36 @@ TEST(PrinterList, ReadsAddressesPortsCommentsAndDuplicates) {
   }
 }
 
-// Every printer runs once, `jobs` at a time; lines come as printers
-// finish, the JSON array in the list's order.
-TEST(Fleet, RunsEveryPrinterWithinTheBoundAndReportsInOrder) {
+// Every printer runs once, `jobs` at a time, its line as it finishes, then
+// the summary; the JSON report (its order with real printers: the process test).
+TEST(Fleet, RunsEveryPrinterWithinTheBoundAndReportsEach) {
   std::vector<PrinterAddress> printers;
   for (int i = 1; i <= 9; ++i) printers.push_back({"10.0.0." + std::to_string(i)});
-  for (const bool json : {false, true}) {
-    std::atomic<int> running{0}, most{0}, calls{0};
-    const PrinterJob job = [&](const PrinterAddress& p) {
-      most = std::max(most.load(), ++running);
-      // Each waits a little for the others, so that the bound is reached.
-      for (int i = 0; i < 100 && running < 3; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-      }
-      --running;
-      ++calls;
-      const bool ok = p.ip != "10.0.0.4";
-      return PrinterOutcome{ok, ok ? 0 : 4, ok ? "" : "Communication \"error\"", 0.25, 12};
-    };
-    std::ostringstream out;
-    EXPECT_EQ(RunFleet(printers, 3, json, job, out, nullptr), kExitSomePrintersFailed);
-    EXPECT_EQ(std::tuple(calls.load(), most.load()), std::tuple(9, 3));
-    // The printers' JSON objects are pinned by the process test; here the frame.
-    const std::string text = out.str();
-    EXPECT_TRUE(!json || text.starts_with(
-        "[\n {\"printer\": \"10.0.0.1:9100\", \"ok\": true, \"status\": 0, \"message\": \"\", "
-        "\"seconds\": 0.250, \"bytes\": 12},\n {\"printer\": \"10.0.0.2:9100\""));
-    EXPECT_TRUE(text.ends_with(json ? "}\n]\n" : "9 printers: 8 ok, 1 failed\n"));
-    EXPECT_EQ(text.find("10.0.0.4:9100 failed (status 4): Communication \"error\"\n") !=
-                  std::string::npos, !json);
-  }
-  std::ostringstream out;
-  const PrinterJob ok = [](const PrinterAddress&) { return PrinterOutcome{true, 0, "", 0, 0}; };
-  EXPECT_EQ(RunFleet({printers[0]}, 8, false, ok, out, nullptr), 0);
-  EXPECT_EQ(out.str(), "10.0.0.1:9100 ok\n1 printers: 1 ok, 0 failed\n");
+  std::atomic<int> running{0}, most{0}, calls{0};
+  const PrinterJob job = [&](const PrinterAddress& p) {
+    most = std::max(most.load(), ++running);
+    for (int i = 0; i < 100 && running < 3; ++i) {  // waits for the others: the bound is reached
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    --running;
+    ++calls;
+    const bool ok = p.ip != "10.0.0.4";
+    return PrinterOutcome{ok, ok ? 0 : 4, ok ? "" : "Communication \"error\"", 0.25, 12};
+  };
+  std::ostringstream out, one, json;
+  EXPECT_EQ(RunFleet(printers, 3, false, job, out, nullptr), kExitSomePrintersFailed);
+  EXPECT_EQ(std::tuple(calls.load(), most.load()), std::tuple(9, 3));
+  EXPECT_NE(out.str().find("10.0.0.4:9100 failed (status 4): Communication \"error\"\n"),
+            std::string::npos);
+  EXPECT_TRUE(out.str().ends_with("9 printers: 8 ok, 1 failed\n"));
+  EXPECT_EQ(RunFleet({printers[0]}, 8, false, job, one, nullptr), 0);
+  EXPECT_EQ(one.str(), "10.0.0.1:9100 ok\n1 printers: 1 ok, 0 failed\n");
+  RunFleet({printers[3], printers[0]}, 1, true, job, json, nullptr);
+  EXPECT_EQ(json.str(),
+            "[\n {\"printer\": \"10.0.0.4:9100\", \"ok\": false, \"status\": 4, \"message\": "
+            "\"Communication \\\"error\\\"\", \"seconds\": 0.250, \"bytes\": 12},\n {\"printer\": "
+            "\"10.0.0.1:9100\", \"ok\": true, \"status\": 0, \"message\": \"\", \"seconds\": "
+            "0.250, \"bytes\": 12}\n]\n");
   EXPECT_EQ(JsonString("a\"\\\n\r\t\x01\x7F\u00E9"), "\"a\\\"\\\\\\n\\r\\t\\u0001\\u007f\u00E9\"");
 }
 
@@ -312,8 +308,9 @@ TEST(PortsReport, Json) {
   EXPECT_EQ(PortsJson(entries),
             "[\n {\"port\": \"LPT1\", \"device\": \"/d/lp0\", \"exists\": true, \"writable\": "
             "false, \"reason\": \"permission denied\", \"remedy\": \"only root may use it\", "
-            "\"selected\": false},\n {\"port\": \"USB\", \"device\": \"/d/usb/lp10\", \"exists\": "
-            "true, \"writable\": true, \"reason\": \"\", \"remedy\": \"\", \"selected\": true}\n]\n");
+            "\"selected\": false},\n {\"port\": \"USB\", \"device\": \"/d/usb/lp10\", "
+            "\"exists\": true, \"writable\": true, \"reason\": \"\", \"remedy\": \"\", "
+            "\"selected\": true}\n]\n");
 }
 
 }  // namespace

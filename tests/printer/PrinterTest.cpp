@@ -62,59 +62,46 @@ TEST(PrinterDecoder, WorkedExample) {
   EXPECT_TRUE(commands[0].images.at(0).ToRaster() == expected);
 }
 
-// Each command form with its bytes, length and log text.
-TEST(PrinterDecoder, DecodesEachCommandForm) {
-  const std::pair<Bytes, const char*> cases[] = {
-      {{0x1C, 0x71, 0x00}, "FS q 0"},
-      {{0x1C, 0x70, 0x03, 0x32}, "FS p 3 50"},
-      {{0x1C, 0x65}, "FS e"},
-      {{0x1D, 0x56, 0x41, 0x05}, "GS V 65 5"},
-      {{0x1D, 0x56, 0x31}, "GS V 49"},
-      {{0x1B, 0x6D}, "ESC m"},
-      {{0x1D, 0x49, 0x01}, "GS I 1"},
-      {{0x10, 0x04, 0x04}, "DLE EOT 4"},
-      {{0x1B, 0x6F, 0x01}, "ESC o 1"},
-      {{0x0D}, "CR"},
-      {{0x1B, 0x2A, 0x21, 0x01, 0x00, 0x01, 0x02, 0x03}, "ESC * 33 1: 3 bytes"},
-      {Bytes{0x1B, 0x58, 0x2A, 0x07, 0x1B, 0x2A, 0x01, 0x00, 0x01} + Bytes(256, 0x11),
-       "ESC X * 7, ESC * 1 256: 256 bytes"},
-  };
-  for (const auto& [bytes, text] : cases) {
-    const std::vector<Command> commands = DecodeAll(bytes);
-    ASSERT_EQ(commands.size(), 1u) << text;
-    EXPECT_EQ(commands[0].length, bytes.size());
-    EXPECT_EQ(Describe(commands[0]), text);
-  }
-}
-
-// Garbage is one skipped record; a command cut off says what was missing;
-// sets that cannot be kept (an empty image, above the NV memory) are
-// consumed to their declared end, holding nothing; offsets restart at 0.
-TEST(PrinterDecoder, GarbageCutOffAndRejectedCommands) {
+// Each command form: its length and log text. Garbage is one skipped
+// record; a command cut off says what was missing; sets that cannot be
+// kept (an empty image, above the NV memory) are consumed to their
+// declared end, holding nothing; offsets restart at 0.
+TEST(PrinterDecoder, DecodesEachCommandFormGarbageAndCutOffs) {
   EXPECT_EQ(Lines(DecodeAll(Bytes{0x1B, 0x40, 0x00, 0xFF, 0x1B, 0x00, 0x1C, 0x99, 0x10, 0x04,
                                   0x05, 0x1C, 0x65, 0x1B, 0x58, 0x2A, 0x05, 0x41, 0x1C, 0x70})),
             (Strings{"       0  ESC @", "       2  unknown 9 bytes: 00 FF 1B 00 1C 99 10 04 05",
                      "      11  FS e", "      13  ESC X * 5", "      17  unknown 1 byte: 41",
                      "      18  FS p INCOMPLETE (cut off after 1C 70)"}));
   const Bytes two = Bytes{0x1C, 0x71, 0x02} + kBlock;
-  const std::tuple<Bytes, std::size_t, const char*> cases[] = {
-      {two + Bytes{0x01, 0x00, 0x02, 0x00, 1, 2, 3, 4, 5}, 1,
-       "FS q 2: 8x8 INCOMPLETE (image 2 of 2 (8x16) cut off after 5 of 16 bytes)"},
-      {two + Bytes{0x01, 0x00}, 1,
-       "FS q 2: 8x8 INCOMPLETE (image 2 of 2: header cut off after 01 00)"},
-      {{0x1B, 0x58, 0x2A, 0x00, 0x1B, 0x2A, 0x01, 0x30, 0x01, 0xFF}, 0,
-       "ESC X * 0, ESC * 1 304: 1 byte INCOMPLETE (received 1 of 304 data bytes)"},
-      {two + Bytes{0x00, 0x00, 0x05, 0x00}, 0, "FS q 2 REJECTED (image 2 is empty (0x40))"},
-      {Bytes{0x1C, 0x71, 0x01, 0xFF, 0xFF, 0xFF, 0xFF} + Bytes(5000, 0xAA), 0,
+  const std::tuple<Bytes, const char*, std::size_t> cases[] = {
+      {{0x1C, 0x71, 0x00}, "FS q 0", 0},
+      {{0x1C, 0x70, 0x03, 0x32}, "FS p 3 50", 0},
+      {{0x1D, 0x56, 0x41, 0x05}, "GS V 65 5", 0},
+      {{0x1D, 0x56, 0x31}, "GS V 49", 0},
+      {{0x1B, 0x6D}, "ESC m", 0},
+      {{0x1D, 0x49, 0x01}, "GS I 1", 0},
+      {{0x10, 0x04, 0x04}, "DLE EOT 4", 0},
+      {{0x1B, 0x6F, 0x01}, "ESC o 1", 0},
+      {{0x0D}, "CR", 0},
+      {{0x1B, 0x2A, 0x21, 0x01, 0x00, 0x01, 0x02, 0x03}, "ESC * 33 1: 3 bytes", 0},
+      {Bytes{0x1B, 0x58, 0x2A, 0x07, 0x1B, 0x2A, 0x01, 0x00, 0x01} + Bytes(256, 0x11),
+       "ESC X * 7, ESC * 1 256: 256 bytes", 0},
+      {two + Bytes{0x01, 0x00, 0x02, 0x00, 1, 2, 3, 4, 5},
+       "FS q 2: 8x8 INCOMPLETE (image 2 of 2 (8x16) cut off after 5 of 16 bytes)", 1},
+      {two + Bytes{0x01, 0x00}, "FS q 2: 8x8 INCOMPLETE (image 2 of 2: header cut off after 01 00)",
+       1},
+      {{0x1B, 0x58, 0x2A, 0x00, 0x1B, 0x2A, 0x01, 0x30, 0x01, 0xFF},
+       "ESC X * 0, ESC * 1 304: 1 byte INCOMPLETE (received 1 of 304 data bytes)", 0},
+      {two + Bytes{0x00, 0x00, 0x05, 0x00}, "FS q 2 REJECTED (image 2 is empty (0x40))", 0},
+      {Bytes{0x1C, 0x71, 0x01, 0xFF, 0xFF, 0xFF, 0xFF} + Bytes(5000, 0xAA),
        "FS q 1 INCOMPLETE (image 1 of 1 (524280x524280) cut off after 5000 of 34358689800 "
-       "bytes) REJECTED (image data above 1048576 bytes)"},
+       "bytes) REJECTED (image data above 1048576 bytes)", 0},
   };
-  for (const auto& [bytes, images, text] : cases) {
+  for (const auto& [bytes, text, images] : cases) {
     const std::vector<Command> commands = DecodeAll(bytes);
     ASSERT_EQ(commands.size(), 1u) << text;
-    EXPECT_EQ(std::tuple(commands[0].length, commands[0].images.size()),
-              std::tuple(bytes.size(), images));
-    EXPECT_EQ(Describe(commands[0]), text);
+    EXPECT_EQ(std::tuple(commands[0].length, commands[0].images.size(), Describe(commands[0])),
+              std::tuple(bytes.size(), images, text));
   }
   Decoder decoder(16);  // a memory of 16 bytes takes two 8 x 8 images, not three
   std::vector<Command> out;
@@ -142,7 +129,9 @@ TEST(PrinterDecoder, ArbitraryStreamsProperty) {
     Bytes stream;
     for (int i = rng() % 41; i > 0; --i) stream = stream + parts[rng() % 13];
     stream.resize(stream.size() - rng() % (stream.size() + 1) / 2);
-    for (int i = rng() % 4; i > 0 && !stream.empty(); --i) stream[rng() % stream.size()] = std::uint8_t(rng());
+    for (int i = rng() % 4; i > 0 && !stream.empty(); --i) {
+      stream[rng() % stream.size()] = static_cast<std::uint8_t>(rng());
+    }
     for (int i = round % 5 ? 0 : rng() % 512; i > 0; --i) {
       stream.push_back(static_cast<std::uint8_t>(rng() % 2 ? parts[rng() % 13][0] : rng()));
     }
