@@ -1,5 +1,4 @@
-// The built brindle-cli as a user runs it: against the virtual printer
-// over TCP and as COM1, against listeners that misbehave, and on files.
+// The built brindle-cli as a user runs it, against brindle-printer.
 #include <gmock/gmock.h>
 #include <grp.h>
 #include <gtest/gtest.h>
@@ -50,9 +49,8 @@ class CliProcess : public ::testing::Test {
 };
 
 // Over TCP and as COM1 (a link in the device directory, gone with the
-// printer): a colour logo on a transparent background, as a website gives
-// it, is stored as the preview shows it, on white paper; then printed, the
-// printer's state asked and the logo erased.
+// printer): a colour logo on a transparent background is stored as the
+// preview shows it, on white; then printed, the state asked, erased.
 class CliJobs : public CliProcess, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(CliJobs, UploadPrintoutStatusAndErase) {
@@ -92,9 +90,8 @@ TEST_P(CliJobs, UploadPrintoutStatusAndErase) {
 
 INSTANTIATE_TEST_SUITE_P(Ports, CliJobs, ::testing::Bool());
 
-// A job succeeds only once the printer has taken every byte: over a slow
-// line (4,000 bytes/s) an upload of 24 KB takes seconds. (A printer that
-// stops reading fails in the next test.)
+// A job succeeds only once the printer has taken every byte: 24 KB over a
+// line of 4,000 bytes/s take seconds (one that stops reading: next test).
 TEST_F(CliProcess, UploadEndsWhenThePrinterHasTakenEverything) {
   test::TcpPrinter printer(dir.File("out"), {"--rate", "4000"});
   Strings upload = {"upload", "--ip", "127.0.0.1", "--tcp-port", printer.port};
@@ -107,10 +104,9 @@ TEST_F(CliProcess, UploadEndsWhenThePrinterHasTakenEverything) {
   EXPECT_THAT(printer.process.ReadLine(10000), ContainsRegex(": 23828 bytes, .*NV 9 images"));
 }
 
-// One upload on 8 printers, 4 at a time: 4 healthy, 1 hanging up
-// mid-upload, 2 that stop reading (10 s each), 1 refusing connections.
-// Each costs its own bounded time; the JSON report says which failed, in
-// the list's order (its text form is pinned below the process).
+// One upload on 8 printers, 4 at a time: 4 healthy, 1 hanging up, 2 that
+// stop reading (10 s each), 1 refusing; the JSON report says which failed,
+// in the list's order.
 TEST_F(CliProcess, UploadsToManyPrintersAndReportsEachOne) {
   std::deque<test::TcpPrinter> printers;
   test::UniqueSocket refusing;
@@ -146,9 +142,8 @@ TEST_F(CliProcess, UploadsToManyPrintersAndReportsEachOne) {
   for (int i = 0; i < 4; ++i) EXPECT_TRUE(dir.Exists("out" + std::to_string(i) + "/nv-2.png"));
 }
 
-// Run as an ordinary user, ports says in columns (name in 7, device padded
-// to the longest and 2) which devices exist, which this user may open (or
-// the remedy) and which USB printer a job would use.
+// Run as an ordinary user, ports says in columns which devices exist,
+// which this user may open (or the remedy), which USB printer jobs use.
 TEST_F(CliProcess, PortsShowsDevicesAndWhoMayOpenThem) {
   if (::geteuid() != 0) GTEST_SKIP() << "needs root to run the command as another user";
   fs::create_directory(dir.File("usb"));
@@ -171,11 +166,8 @@ TEST_F(CliProcess, PortsShowsDevicesAndWhoMayOpenThem) {
   }
 }
 
-// Each command ends at once (an off-line printer's unanswered questions
-// take 3 s) with its status and why: an off-line printer answers status
-// requests only, a silent one nothing, one without a device check answer
-// fails a printout over COM; info refuses a FIFO (it would block an open;
-// the other commands' refusal is checked below the process).
+// Each failure ends at once (an off-line printer's unanswered questions:
+// 3 s) with its status and why; info refuses a FIFO (an open would block).
 TEST_F(CliProcess, FailuresAreExplained) {
   ASSERT_EQ(::mkfifo(dir.File("f.bmp").c_str(), 0600), 0);
   test::BackgroundProcess com3(
@@ -220,8 +212,8 @@ TEST_F(CliProcess, FailuresAreExplained) {
 }
 
 // convert writes only its --output (default ./Temp.bmp), never the input,
-// replacing a symbolic link rather than writing through it. Pictures are
-// made in a private folder gone afterwards, also after a signal.
+// replacing a symbolic link; its work folder is gone after it, also after
+// a signal.
 TEST_F(CliProcess, ConvertWritesOnlyItsOutput) {
   test::TempDir tmp;
   const test::Env env = {{"TMPDIR", tmp.str()}};

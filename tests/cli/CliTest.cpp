@@ -1,6 +1,5 @@
-// brindle-cli below its process: the options, what each command hands to
-// the job object, the printer list and the jobs on many printers, and the
-// reports of many printers, of a printer's status and of the ports.
+// brindle-cli below its process: options, what each command hands to the
+// job object, many printers, and the reports of status and ports.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -71,9 +70,9 @@ TEST(CliOptions, UsageErrors) {
 }
 
 // Each command's arguments reach the job as the window's buttons pass them;
-// info lists paths as given, an unprintable byte escaped so that each
-// keeps its line, "--" ending the options; a picture convert cannot make
-// (here: the preview is unreadable) is 73; copying it is run as a process.
+// a failed job gives its exit status and the window's text, then why the
+// port did not open. info lists paths as given, an unprintable byte
+// escaped, "--" ending the options; a preview convert cannot read is 73.
 TEST(CliRun, CommandsHandOverWhatTheirButtonsWould) {
   const std::string uploaded =
       "Upload finished, and Writing of bit image completed. Logo becomes available after the "
@@ -84,7 +83,8 @@ TEST(CliRun, CommandsHandOverWhatTheirButtonsWould) {
   const struct {
     const char *line, *call;
     std::string out, err = "";
-    int status = 0;
+    int status = 0, result = JobOk;
+    const char* why = "";
   } cases[] = {
       {"upload --port COM3 --baud 115200 --parity odd --device dot --halftone diffusion "
        "--level 8 /l/mono.bmp /l/gray.bmp",
@@ -110,15 +110,25 @@ TEST(CliRun, CommandsHandOverWhatTheirButtonsWould) {
        "", kExitRejected},
       {"convert /l/gray.bmp --level 7 --halftone diffusion", "MakePreviewFile /l/gray.bmp,1,7",
        "", "/l/gray.bmp: cannot make the converted picture\n", kExitCannotCreate},
+      {"erase --port LPT2", "RunCommand 3,LPT2,7,0,0,0,0,0,0,0", "", kCommError + "why\n", 1,
+       JobOpenFailed, "why"},
+      {"erase --ip 10.0.0.2", "RunCommandTcp 3,10.0.0.2,9100,0,0,0", "", kCommError, 1,
+       JobOpenFailed},
+      {"printout --size 2", "RunCommand 0,COM1,7,0,0,0,0,0,2,0", "", kCommError, 2,
+       JobPortSetupFailed, "why"},
+      {"printout --select 1-255", "RunCommand 0,COM1,7,0,0,0,0,1,0,255", "", kCommError, 3,
+       JobCheckFailed, "why"},
+      {"upload --baud 1200 --parity even /l/gray.bmp",
+       "RunUpload 0,COM1,3,0,1,0,0,/l/gray.bmp|,0,5", "", kCommError, 4, JobStreamFailed, "why"},
   };
   for (const auto& c : cases) {
-    CliCall r(c.line);
+    CliCall r(c.line, c.result, c.why);
     EXPECT_EQ(std::tuple(r.status, r.Call(), r.out.str(), r.err.str()),
               std::tuple(c.status, c.call, c.out, c.err));
   }
 }
 
-// A file that cannot be used, or more than 255, stops the upload before
+// A file that cannot be used, or more than 255, stops the job before
 // anything is sent; why follows the window's fixed text.
 TEST(CliRun, ARejectedFileOrTooManyFilesSendNothing) {
   std::string many = "upload";
@@ -151,24 +161,8 @@ TEST(CliRun, ARejectedFileOrTooManyFilesSendNothing) {
   }
 }
 
-// Failed jobs give their exit status and the window's text on standard
-// error; a port that did not open says why on the next line.
-TEST(CliRun, JobResultsBecomeExitStatusesWithTheWindowsText) {
-  const std::tuple<int, const char*, int, std::string> cases[] = {
-      {JobOpenFailed, "why", 1, kCommError + "why\n"}, {JobOpenFailed, "", 1, kCommError},
-      {JobPortSetupFailed, "why", 2, kCommError},     {JobCheckFailed, "why", 3, kCommError},
-      {JobStreamFailed, "why", 4, kCommError}};
-  for (const auto& [result, why, status, err] : cases) {
-    for (const char* line : {"upload /l/mono.bmp", "erase", "printout"}) {
-      CliCall r(line, result, why);
-      EXPECT_EQ(std::tuple(r.status, r.out.str(), r.err.str()), std::tuple(status, "", err))
-          << line;
-    }
-  }
-}
-
-// Why a port did not open, for each cause; "only root" when the device's
-// group may not write it (the group's advice is checked by ports).
+// Why a port did not open, per cause; "only root" when the device's group
+// may not write it (a group's advice: the ports process test).
 TEST(CliRun, OpenFailuresSayWhy) {
   test::TempDir dir;
   dir.Write("ttyS0", "");
