@@ -25,31 +25,6 @@ struct ProcessResult {
 
 namespace detail {
 
-// Starts `args` in `dir` with `env` added and no standard input; output
-// to a pipe `out`, errors to a pipe `err` if given.
-inline pid_t Spawn(std::vector<std::string> args, const Env& env, const std::string& dir,
-                   int& out, int* err) {
-  int o[2], e[2] = {-1, -1};
-  if (::pipe2(o, O_CLOEXEC) != 0 || (err && ::pipe2(e, O_CLOEXEC) != 0)) return -1;
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::dup2(o[1], 1);
-    if (err) ::dup2(e[1], 2);
-    ::close(0);
-    for (const auto& [k, v] : env) ::setenv(k.c_str(), v.c_str(), 1);
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    if (dir.empty() || ::chdir(dir.c_str()) == 0) ::execv(argv[0], argv.data());
-    ::_exit(127);
-  }
-  ::close(o[1]);
-  ::close(e[1]);
-  out = o[0];
-  if (err) *err = e[0];
-  return pid;
-}
-
 // Appends what `fd` brings within `ms`; false at the time-out or the end.
 inline bool ReadSome(int fd, int ms, std::string& into) {
   pollfd p{fd, POLLIN, 0};
@@ -61,30 +36,31 @@ inline bool ReadSome(int fd, int ms, std::string& into) {
 
 }  // namespace detail
 
-inline ProcessResult RunProcess(std::vector<std::string> args, const Env& env = {},
-                                const std::string& dir = "") {
-  ProcessResult r;
-  int out = -1, err = -1;
-  const pid_t pid = detail::Spawn(std::move(args), env, dir, out, &err);
-  // Both pipes are read, so that neither fills up.
-  pollfd fds[2] = {{out, POLLIN, 0}, {err, POLLIN, 0}};
-  while ((fds[0].fd >= 0 || fds[1].fd >= 0) && ::poll(fds, 2, 60000) > 0) {
-    for (int i = 0; i < 2; ++i) {
-      if (fds[i].revents && !detail::ReadSome(fds[i].fd, 0, i ? r.err : r.out)) fds[i].fd = -1;
-    }
-  }
-  ::close(out);
-  ::close(err);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
-
 class BackgroundProcess {
  public:
-  explicit BackgroundProcess(std::vector<std::string> args, const Env& env = {})
-      : pid_(detail::Spawn(std::move(args), env, "", out_, nullptr)) {}
+  // Starts `args` in `dir` with `env` added and no standard input; its
+  // output goes to the pipe `out`, its errors to `err` when `errors`.
+  explicit BackgroundProcess(std::vector<std::string> args, const Env& env = {},
+                             const std::string& dir = "", bool errors = false) {
+    int o[2], e[2] = {-1, -1};
+    if (::pipe2(o, O_CLOEXEC) != 0 || (errors && ::pipe2(e, O_CLOEXEC) != 0)) return;
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::dup2(o[1], 1);
+      if (errors) ::dup2(e[1], 2);
+      ::close(0);
+      for (const auto& [k, v] : env) ::setenv(k.c_str(), v.c_str(), 1);
+      std::vector<char*> argv;
+      for (auto& a : args) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      if (dir.empty() || ::chdir(dir.c_str()) == 0) ::execv(argv[0], argv.data());
+      ::_exit(127);
+    }
+    ::close(o[1]);
+    ::close(e[1]);
+    out = o[0];
+    err = e[0];
+  }
   ~BackgroundProcess() { Stop(); }
   BackgroundProcess(const BackgroundProcess&) = delete;
 
@@ -92,7 +68,7 @@ class BackgroundProcess {
   std::string ReadLine(int ms = 5000) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     for (auto left = ms; buffer_.find('\n') == std::string::npos;) {
-      if (left < 0 || !detail::ReadSome(out_, left, buffer_)) return "";
+      if (left < 0 || !detail::ReadSome(out, left, buffer_)) return "";
       left = int((until - std::chrono::steady_clock::now()) / std::chrono::milliseconds(1));
     }
     const std::string line = buffer_.substr(0, buffer_.find('\n'));
@@ -109,21 +85,37 @@ class BackgroundProcess {
     rusage usage{};
     for (int i = 0; ::wait4(pid_, &status, WNOHANG, &usage) != pid_; ++i) {
       if (i == 1000) ::kill(pid_, SIGKILL);
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      std::this_thread::sleep_for(std::chrono::milliseconds(i < 10 ? 1 : 10));
     }
     pid_ = -1;
     peakKb = usage.ru_maxrss;
-    ::close(out_);
+    ::close(out);
+    ::close(err);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
+  int out = -1, err = -1;  // the reading ends of the pipes
   long peakKb = 0;
 
  private:
-  int out_ = -1;
-  pid_t pid_;
+  pid_t pid_ = -1;
   std::string buffer_;
 };
+
+// Runs `args` to its end, reading both pipes so that neither fills up.
+inline ProcessResult RunProcess(std::vector<std::string> args, const Env& env = {},
+                                const std::string& dir = "") {
+  BackgroundProcess p(std::move(args), env, dir, true);
+  ProcessResult r;
+  pollfd fds[2] = {{p.out, POLLIN, 0}, {p.err, POLLIN, 0}};
+  while ((fds[0].fd >= 0 || fds[1].fd >= 0) && ::poll(fds, 2, 60000) > 0) {
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].revents && !detail::ReadSome(fds[i].fd, 0, i ? r.err : r.out)) fds[i].fd = -1;
+    }
+  }
+  r.status = p.Stop(0);
+  return r;
+}
 
 #ifdef BRINDLE_PRINTER_EXE
 // brindle-printer on a loopback port of the system's choice.
