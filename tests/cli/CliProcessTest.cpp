@@ -186,8 +186,6 @@ TEST_F(CliProcess, FailuresAreExplained) {
       {{kCli, "erase", "--ip", "127.0.0.1", "--tcp-port", "1"}, 1, "",
        "Fail to Connection to POSPrinter(IP=127.0.0.1 Port=1)\n" + kCommError +
            "\n127.0.0.1:1: Connection refused\n"},
-      {{kCli, "erase", "--port", "COM2"}, 1, "",
-       kCommError + "\n" + dir.File("ttyS1") + ": no such port on this computer\n"},
       {{kCli, "printout", "--port", "COM3"}, 3, "", kCommError + "\n"},
       {{kCli, "status", "--ip", "127.0.0.1", "--tcp-port", offline.port}, 0,
        "printer: off-line (1A)\noff-line cause: printing stopped at the paper end, an error "

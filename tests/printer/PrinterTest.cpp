@@ -50,18 +50,6 @@ Strings Lines(const std::vector<Command>& commands) {
 // only their bottom dot, column 7 only its top dot.
 const Bytes kBlock{0x01, 0x00, 0x01, 0x00, 0xFF, 0x01, 0x01, 0, 0, 0, 0, 0x80};
 
-// The worked upload: one 200 x 100 picture padded to 200 x 104 (x = 25,
-// y = 13 units, 13 bytes a column, top down), its dots set by hand.
-TEST(PrinterDecoder, WorkedExample) {
-  Bytes upload = Bytes{0x1C, 0x71, 0x01, 0x19, 0x00, 0x0D, 0x00} + Bytes(2600, 0);
-  upload[7] = 0x80, upload[7 + 12] = 0x01, upload[7 + 13] = 0x40, upload[7 + 2599] = 0x01;
-  const std::vector<Command> commands = DecodeAll(upload);
-  ASSERT_EQ(Lines(commands), Strings{"       0  FS q 1: 200x104"});
-  Raster expected(200, 104);
-  for (const auto& [x, y] : {std::pair(0, 0), {1, 1}, {0, 103}, {199, 103}}) expected.Set(x, y);
-  EXPECT_TRUE(commands[0].images.at(0).ToRaster() == expected);
-}
-
 // Each command form: its length and log text. Garbage is one skipped
 // record; a command cut off says what was missing; sets that cannot be
 // kept (an empty image, above the NV memory) are consumed to their
@@ -125,15 +113,12 @@ TEST(PrinterDecoder, ArbitraryStreamsProperty) {
       {0x1D, 0x56, 0x42, 0x01}, {0x1B, 0x6F, 0x00}, {0x1B, 0x6D}, {0x00, 0x1B}, {0x10, 0x04, 0x02},
       {0x1B, 0x58, 0x2A, 0x01, 0x1B, 0x2A, 0x01, 0x03, 0x00, 1, 2, 3}, {0x1C},
       Bytes{0x1C, 0x71, 0x02} + kBlock + kBlock};
-  for (int round = 0; round < 3000; ++round) {
+  for (int round = 0; round < 4000; ++round) {
     Bytes stream;
     for (int i = rng() % 41; i > 0; --i) stream = stream + parts[rng() % 13];
     stream.resize(stream.size() - rng() % (stream.size() + 1) / 2);
     for (int i = rng() % 4; i > 0 && !stream.empty(); --i) {
       stream[rng() % stream.size()] = static_cast<std::uint8_t>(rng());
-    }
-    for (int i = round % 5 ? 0 : rng() % 512; i > 0; --i) {
-      stream.push_back(static_cast<std::uint8_t>(rng() % 2 ? parts[rng() % 13][0] : rng()));
     }
     const std::vector<Command> whole = DecodeAll(stream);
     Decoder decoder;
