@@ -1,5 +1,4 @@
 // The built brindle-cli as a user runs it, against brindle-printer.
-#include <gmock/gmock.h>
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -16,8 +15,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::RunProcess;
-using ::testing::ContainsRegex;
-using ::testing::HasSubstr;
 using Clock = std::chrono::steady_clock;
 using Strings = std::vector<std::string>;
 using std::chrono::seconds;
@@ -90,23 +87,9 @@ TEST_P(CliJobs, UploadPrintoutStatusAndErase) {
 
 INSTANTIATE_TEST_SUITE_P(Ports, CliJobs, ::testing::Bool());
 
-// A job succeeds only once the printer has taken every byte: 24 KB over a
-// line of 4,000 bytes/s take seconds (one that stops reading: next test).
-TEST_F(CliProcess, UploadEndsWhenThePrinterHasTakenEverything) {
-  test::TcpPrinter printer(dir.File("out"), {"--rate", "4000"});
-  Strings upload = {"upload", "--ip", "127.0.0.1", "--tcp-port", printer.port};
-  for (int i = 0; i < 9; ++i) {
-    upload.push_back(kSamples + Strings{"mono-shop", "gray-cafe", "colour-fruit"}[i % 3] + ".bmp");
-  }
-  const auto start = Clock::now();
-  EXPECT_EQ(Cli(upload).status, 0);
-  EXPECT_GT(Clock::now() - start, seconds(3));
-  EXPECT_THAT(printer.process.ReadLine(10000), ContainsRegex(": 23828 bytes, .*NV 9 images"));
-}
-
 // One upload on 8 printers, 4 at a time: 4 healthy, 1 hanging up, 2 that
-// stop reading (10 s each), 1 refusing; the JSON report says which failed,
-// in the list's order.
+// stop reading (their bytes are sent but never taken: no success; 10 s
+// each), 1 refusing; the JSON report says which failed, in the list's order.
 TEST_F(CliProcess, UploadsToManyPrintersAndReportsEachOne) {
   std::deque<test::TcpPrinter> printers;
   test::UniqueSocket refusing;
