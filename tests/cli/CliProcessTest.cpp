@@ -38,11 +38,6 @@ class CliProcess : public ::testing::Test {
     args.insert(args.begin(), kCli);
     return RunProcess(args, env, dir.str());
   }
-  // The picture the preview shows for `file`.
-  std::string Converted(const std::string& file, const std::string& halftone) {
-    EXPECT_EQ(Cli({"convert", file, "--halftone", halftone, "--output", "p.bmp"}).status, 0);
-    return GrayPixels(dir.File("p.bmp"));
-  }
 };
 
 // Over TCP and as COM1 (a link in the device directory, gone with the
@@ -73,7 +68,8 @@ TEST_P(CliJobs, UploadPrintoutStatusAndErase) {
   const std::string stored = GrayPixels(dir.File("out/nv-1.png"));
   ASSERT_EQ(stored.size(), 120u * 48u);
   EXPECT_EQ(std::pair(stored[0], stored[20 * 120 + 80]), std::pair('\xFF', '\0'));  // white, black
-  EXPECT_TRUE(stored == Converted("logo.png", halftone));
+  EXPECT_EQ(Cli({"convert", "logo.png", "--halftone", halftone, "--output", "p.bmp"}).status, 0);
+  EXPECT_TRUE(stored == GrayPixels(dir.File("p.bmp")));  // the preview
   run({"printout", "--select", "1", "--size", "3"});
   EXPECT_EQ(GrayPixels(dir.File("out/page-1.png")).size(), 240u * 96u);
   EXPECT_EQ(run({"status"}),
