@@ -40,9 +40,10 @@ class CliProcess : public ::testing::Test {
   }
 };
 
-// Over TCP and as COM1 (a link in the device directory, gone with the
-// printer): a colour logo on a transparent background is stored as the
-// preview shows it, on white; then printed, the state asked, erased.
+// Over TCP and as COM1 to a Dot printer (a link in the device directory,
+// gone with the printer): a colour logo on a transparent background is
+// stored as the preview shows it, on white; printed (a Dot printer feeds
+// 7 lines of 30 dots after it), the state asked, the NV memory erased.
 class CliJobs : public CliProcess, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(CliJobs, UploadPrintoutStatusAndErase) {
@@ -64,14 +65,15 @@ TEST_P(CliJobs, UploadPrintoutStatusAndErase) {
     return r.out;
   };
   const std::string halftone = com ? "diffusion" : "none";
-  run({"upload", "--baud", "115200", "--halftone", halftone, "logo.png"});
-  const std::string stored = GrayPixels(dir.File("out/nv-1.png"));
+  const std::string device = com ? "dot" : "thermal";
+  run({"upload", "--baud", "115200", "--device", device, "--halftone", halftone, "logo.png"});
+  const std::string stored = GrayPixels(dir.File(com ? "out/dot-logo.png" : "out/nv-1.png"));
   ASSERT_EQ(stored.size(), 120u * 48u);
   EXPECT_EQ(std::pair(stored[0], stored[20 * 120 + 80]), std::pair('\xFF', '\0'));  // white, black
   EXPECT_EQ(Cli({"convert", "logo.png", "--halftone", halftone, "--output", "p.bmp"}).status, 0);
   EXPECT_TRUE(stored == GrayPixels(dir.File("p.bmp")));  // the preview
-  run({"printout", "--select", "1", "--size", "3"});
-  EXPECT_EQ(GrayPixels(dir.File("out/page-1.png")).size(), 240u * 96u);
+  run({"printout", "--device", device, "--select", "1", "--size", com ? "0" : "3"});
+  EXPECT_EQ(GrayPixels(dir.File("out/page-1.png")).size(), com ? 120u * (48 + 7 * 30) : 240u * 96u);
   EXPECT_EQ(run({"status"}),
             "printer: on-line (12)\noff-line cause: none (12)\nerror cause: none (12)\n"
             "paper sensor: paper near its end (1E)\nmodel: 20 \" \"\ntype: 02\nfirmware: 10\n");

@@ -13,6 +13,7 @@
 #include "support/TempDir.h"
 #include "tools/printer/Fd.h"
 #include "tools/printer/NvStore.h"
+#include "tools/printer/Options.h"
 #include "tools/printer/Png.h"
 #include "tools/printer/Session.h"
 
@@ -188,6 +189,58 @@ TEST(PrinterSession, LogsAnswersWritesAndCounts) {
     Raster expected(8 * scale, 8);
     for (int x = 0; x < 3 * scale; ++x) expected.Set(x, 3 + 2 * (x / scale));
     EXPECT_TRUE(picture == expected) << scale;
+  }
+}
+
+// Defaults (loopback port 9100, answer 20, 4 KiB buffer, 1 MiB of NV
+// memory) and values; each state's status bytes, by hand; bad lines.
+TEST(PrinterOptions, ReadsDefaultsValuesAndStatesAndRefusesBadLines) {
+  std::string error;
+  auto o = ParseOptions({}, error);
+  ASSERT_TRUE(o);
+  EXPECT_EQ(std::tie(o->bind, o->port, o->printer.model, o->rcvbuf, o->printer.nvBytes),
+            std::tuple("127.0.0.1", 9100, Bytes{0x20}, 4096u, 1048576u));
+  o = ParseOptions({"--id", "0D0a,none,414243", "--rate", "960", "--nv-size", "2097152"}, error);
+  ASSERT_TRUE(o);
+  EXPECT_EQ(std::tie(o->printer.model, o->printer.type, o->printer.version, o->rate),
+            std::tuple(Bytes{0x0D, 0x0A}, Bytes{}, Bytes{0x41, 0x42, 0x43}, 960u));
+  EXPECT_EQ(o->printer.nvBytes, 2097152u);
+  const std::pair<const char*, StatusBytes> states[] = {
+      {"online", {0x12, 0x12, 0x12, 0x12}},     {"offline", {0x1A, 0x12, 0x12, 0x12}},
+      {"cover-open", {0x1A, 0x16, 0x12, 0x12}}, {"paper-feed", {0x1A, 0x1A, 0x12, 0x12}},
+      {"paper-out", {0x1A, 0x32, 0x12, 0x7E}},  {"error", {0x1A, 0x52, 0x16, 0x12}},
+      {"cutter-error", {0x1A, 0x52, 0x1A, 0x12}},
+      {"unrecoverable-error", {0x1A, 0x52, 0x32, 0x12}},
+      {"auto-recoverable-error", {0x1A, 0x52, 0x52, 0x12}},
+      {"cover-open,paper-out,cutter-error", {0x1A, 0x76, 0x1A, 0x7E}},
+  };
+  for (const auto& [text, bytes] : states) {
+    o = ParseOptions({"--status", text}, error);
+    EXPECT_TRUE(o && o->printer.status == bytes) << text;
+  }
+  const std::pair<Strings, std::string> bad[] = {
+      {{"--port", "65536"}, "bad value for --port: 65536"},
+      {{"--port"}, "--port needs a value"},
+      {{"--bind", "localhost"}, "bad value for --bind: localhost"},
+      {{"--reply", "zz"}, "bad value for --reply: zz"},
+      {{"--reply", std::string(102, '0')}, "bad value for --reply: " + std::string(102, '0')},
+      {{"--close-after", "0"}, "bad value for --close-after: 0"},
+      {{"--serial", "--port", "9100"}, "--serial cannot be combined with --bind or --port"},
+      {{"--serial", "--replay", "f"}, "--serial and --replay cannot be combined"},
+      {{"--replay", "f", "--bind", "127.0.0.1"}, "--bind and --port are for TCP only"},
+      {{"--rcvbuf", "0"}, "bad value for --rcvbuf: 0"},
+      {{"--nv-size", "2097153"}, "bad value for --nv-size: 2097153"},
+      {{"--id", "20,02"}, "bad value for --id: 20,02"},
+      {{"--status", "cover"}, "bad value for --status: cover (unknown printer state \"cover\")"},
+      {{"--status", "online,offline"}, "bad value for --status: online,offline (online cannot be "
+                                       "combined with a state that makes the printer off-line)"},
+      {{"--id", "20,02,10", "--reply", "none"},
+       "--reply and --id give different answers to GS I 1"},
+      {{"--silent", "--reply", "20"}, "--silent cannot be combined with --reply or --id"},
+  };
+  for (const auto& [args, why] : bad) {
+    EXPECT_FALSE(ParseOptions(args, error));
+    EXPECT_EQ(error, why);
   }
 }
 
