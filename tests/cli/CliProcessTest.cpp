@@ -43,7 +43,8 @@ class CliProcess : public ::testing::Test {
 // Over TCP and as COM1 to a Dot printer (a link in the device directory,
 // gone with the printer): a colour logo on a transparent background is
 // stored as the preview shows it, on white; printed (a Dot printer feeds
-// 7 lines of 30 dots after it), the state asked, the NV memory erased.
+// 7 lines of 30 dots after it), the state asked (each answer in its field:
+// the identity here, the status bytes in the off-line case below), erased.
 class CliJobs : public CliProcess, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(CliJobs, UploadPrintoutStatusAndErase) {
@@ -53,7 +54,7 @@ TEST_P(CliJobs, UploadPrintoutStatusAndErase) {
                         "rectangle 60,8 110,40", "PNG32:logo.png"}, {}, dir.str()).status, 0);
   test::BackgroundProcess printer({kPrinter, com ? "--link" : "--port",
                                    com ? dir.File("ttyS0") : "0", "--out", dir.File("out"),
-                                   "--status", "paper-near-end"});
+                                   "--status", "paper-near-end", "--id", "20,02,312E30"});
   const std::string first = printer.ReadLine();  // "listening on 127.0.0.1:PORT", or the pty
   Strings where = {"--ip", "127.0.0.1", "--tcp-port", first.substr(first.rfind(':') + 1)};
   if (com && !printer.ReadLine().empty()) where = {};  // once the link is made
@@ -76,7 +77,8 @@ TEST_P(CliJobs, UploadPrintoutStatusAndErase) {
   EXPECT_EQ(GrayPixels(dir.File("out/page-1.png")).size(), com ? 120u * (48 + 7 * 30) : 240u * 96u);
   EXPECT_EQ(run({"status"}),
             "printer: on-line (12)\noff-line cause: none (12)\nerror cause: none (12)\n"
-            "paper sensor: paper near its end (1E)\nmodel: 20 \" \"\ntype: 02\nfirmware: 10\n");
+            "paper sensor: paper near its end (1E)\nmodel: 20 \" \"\ntype: 02\n"
+            "firmware: 31 2E 30 \"1.0\"\n");
   run({"erase"});
   EXPECT_FALSE(dir.Exists("out/nv-1.png"));
   EXPECT_EQ(printer.Stop(), 0);

@@ -8,8 +8,6 @@
 #include <thread>
 
 #include "app/FakeUploadCtrl.h"
-#include "support/Clocks.h"
-#include "support/RecordingPort.h"
 #include "support/TempDir.h"
 #include "tools/cli/CliOptions.h"
 #include "tools/cli/CliRun.h"
@@ -237,26 +235,6 @@ TEST(Fleet, RunsEveryPrinterWithinTheBoundAndReportsEach) {
             "\"10.0.0.1:9100\", \"ok\": true, \"status\": 0, \"message\": \"\", \"seconds\": "
             "0.250, \"bytes\": 12}\n]\n");
   EXPECT_EQ(JsonString("a\"\\\n\r\t\x01\x7F\u00E9"), "\"a\\\"\\\\\\n\\r\\t\\u0001\\u007f\u00E9\"");
-}
-
-// The requests, in order (a silent printer is asked no more: the process
-// test's time limit).
-TEST(PrinterStatusQuery, AsksEachQuestionInOrder) {
-  using namespace test;
-  Log log;
-  LogPort port(log);
-  FakeClock clock;
-  port.replies = {{0x1E}, {0x16}, {0x12}, {0x1E}, {0x20}, {0x02}, {0x31, 0x2E, 0x30}};
-  PrinterStatus status;
-  EXPECT_EQ(QueryPrinterStatus(port, clock, status), 1);
-  Log expected;
-  for (std::uint8_t n = 1; n <= 4; ++n) expected = expected + Log{W({0x10, 0x04, n}), Rd(64)};
-  for (std::uint8_t n = 1; n <= 3; ++n) expected = expected + Log{W({0x1D, 0x49, n}), Rd(64)};
-  EXPECT_TRUE(SameLog(log, expected));
-  EXPECT_EQ(StatusText(status),
-            "printer: off-line (1E)\noff-line cause: cover open (16)\nerror cause: none (12)\n"
-            "paper sensor: paper near its end (1E)\nmodel: 20 \" \"\ntype: 02\n"
-            "firmware: 31 2E 30 \"1.0\"\n");
 }
 
 // What each status bit means; an answer without the fixed bits is not

@@ -192,6 +192,36 @@ TEST(PrinterSession, LogsAnswersWritesAndCounts) {
   }
 }
 
+// Pages are numbered after an earlier run's; a smaller set removes the
+// higher nv-N.png (not files that are not ours) and an empty one the
+// store; a damaged store is refused by name.
+TEST(PrinterFiles, KeepEarlierPagesFollowTheSetAndRefuseADamagedStore) {
+  test::TempDir dir;
+  dir.Write("page-7.png", "earlier run");
+  dir.Write("nv-notes.png", "not ours");
+  Output output(dir.str());
+  std::string error;
+  ASSERT_TRUE(output.Open(error));
+  const NvImage block{1, 1, Bytes(kBlock.begin() + 4, kBlock.end())};
+  ASSERT_TRUE(output.WriteNv({block, block, block}) && output.WriteNv({block}));
+  EXPECT_EQ(std::tuple(dir.Exists("nv-1.png"), dir.Exists("nv-2.png"), dir.Exists("nv-3.png"),
+                       dir.Exists("nv-notes.png")), std::tuple(true, false, false, true));
+  EXPECT_EQ(output.WritePage(Raster(8, 8)), 8);
+  EXPECT_EQ(dir.Read("page-7.png"), "earlier run");
+  const NvStore store(dir.File("nv"));
+  ASSERT_TRUE(store.SaveNv({block}) && store.SaveNv({}));
+  EXPECT_FALSE(dir.Exists("nv/nv-images.bin"));
+  std::vector<NvImage> images;
+  DotLogo logo;
+  const Bytes good = Bytes{0x1C, 0x71, 0x01} + kBlock;
+  for (const Bytes& damaged : {Bytes(good.begin(), good.end() - 1), good + Bytes{0x00},
+                               Bytes{0x1C, 0x71, 0x00}, Bytes{0x1B, 0x40}, Bytes{}}) {
+    dir.Write("nv/nv-images.bin", std::string(damaged.begin(), damaged.end()));
+    EXPECT_FALSE(store.Load(images, logo, error));
+    EXPECT_EQ(error, dir.File("nv/nv-images.bin") + " is damaged");
+  }
+}
+
 // Defaults (loopback port 9100, answer 20, 4 KiB buffer, 1 MiB of NV
 // memory) and values; each state's status bytes, by hand; bad lines.
 TEST(PrinterOptions, ReadsDefaultsValuesAndStatesAndRefusesBadLines) {
