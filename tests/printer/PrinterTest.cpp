@@ -366,8 +366,9 @@ TEST(PrinterProcess, ReceiveBufferAndMemoryAreBounded) {
   EXPECT_THAT(log, HasSubstr("FS q 1 REJECTED (image data above 1048576 bytes)"));
 }
 
-// --nv-store keeps NV memory for the next replay; a large file replays in
-// bounded memory; a FIFO is refused at once, a bad option with status 2.
+// --nv-store keeps NV memory for the next replay; the sample prints the
+// README's page; a large file replays in bounded memory; a FIFO is refused
+// at once, a bad option with status 2.
 TEST(PrinterProcess, Replays) {
   test::TempDir dir;
   dir.Write("define.bin", std::string(kDefine.begin(), kDefine.end()));
@@ -381,6 +382,16 @@ TEST(PrinterProcess, Replays) {
   const auto page = ReadPngFile(dir.File("out/page-1.png"));
   ASSERT_TRUE(page);
   EXPECT_EQ(std::pair(page->width, page->height), std::pair(16, 8));
+  // The sample stream (two images in three size modes, feeds, a cut)
+  // prints the README's picture; if either changes, the other is remade.
+  BackgroundProcess sample({BRINDLE_PRINTER_EXE, "--replay",
+                            BRINDLE_SOURCE_DIR "/tools/printer/samples/sample-page.bin", "--out",
+                            dir.File("sample")});
+  EXPECT_THAT(sample.ReadLine(), HasSubstr(" 0 unknown bytes, 0 incomplete, 1 page"));
+  EXPECT_EQ(sample.Stop(0), 0);
+  const auto printed = ReadPngFile(dir.File("sample/page-1.png"));
+  const auto readme = ReadPngFile(BRINDLE_SOURCE_DIR "/docs/printed-page.png");
+  EXPECT_TRUE(printed && readme && *printed == *readme);
 
   std::ofstream(dir.File("big.bin")).close();
   ASSERT_EQ(::truncate(dir.File("big.bin").c_str(), kReplayBytes), 0);
