@@ -1,0 +1,212 @@
+// The real window as a user drives it, nothing faked: a logo added through
+// the file dialog, the preview on the screen, Upload, Printout and Erase over
+// TCP to brindle-printer, the messages shown, the halftone controls and the
+// list; then the brindle program itself, started and closed.
+#include <gtest/gtest.h>
+#include <unistd.h>
+#include <wx/choice.h>
+#include <wx/listctrl.h>
+#include <wx/slider.h>
+#include <wx/textctrl.h>
+
+#include <filesystem>
+
+#include "app/wx/MainWindow.h"
+#include "gui/GuiTestMain.h"
+#include "image/LogoConversion.h"
+#include "res/ControlIds.h"
+#include "res/DialogTemplate.h"
+#include "support/Process.h"
+#include "support/TempDir.h"
+
+namespace brindle {
+namespace {
+
+namespace fs = std::filesystem;
+const std::string kSamples = BRINDLE_SOURCE_DIR "/res/samples/";
+
+// Dark pixels of a picture, for pictures of different kinds; empty when unreadable.
+std::vector<bool> Dots(const wxImage& image) {
+  std::vector<bool> dots;
+  for (int y = 0; y < image.GetHeight(); ++y) {
+    for (int x = 0; x < image.GetWidth(); ++x) {
+      dots.push_back(image.GetRed(x, y) + image.GetGreen(x, y) + image.GetBlue(x, y) < 384);
+    }
+  }
+  return dots;
+}
+
+wxImage Load(const std::string& path) {
+  wxImage image;
+  EXPECT_TRUE(image.LoadFile(wxString::FromUTF8(path))) << path;
+  return image;
+}
+
+// Pixels that differ, leaving out a 2-pixel border (the panel frame covers it).
+int Differences(const wxImage& a, const wxImage& b) {
+  if (a.GetSize() != b.GetSize()) return -1;
+  int different = 0;
+  for (int y = 2; y < a.GetHeight() - 2; ++y) {
+    for (int x = 2; x < a.GetWidth() - 2; ++x) {
+      different += a.GetRed(x, y) != b.GetRed(x, y) || a.GetGreen(x, y) != b.GetGreen(x, y) ||
+                   a.GetBlue(x, y) != b.GetBlue(x, y);
+    }
+  }
+  return different;
+}
+
+// What the screen shows of a window's client area.
+wxImage Client(wxWindow* window, int x, int y, int width, int height) {
+  return test::Grab(wxRect(window->ClientToScreen(wxPoint(x, y)), wxSize(width, height)));
+}
+
+TEST(WindowGui, AddPreviewUploadPrintEraseAndHalftone) {
+  test::TempDir settings, work, printerOut;
+  char oldDir[4096];
+  ASSERT_TRUE(getcwd(oldDir, sizeof oldDir));
+  ASSERT_EQ(chdir(work.str().c_str()), 0);  // the conversion writes Temp.bmp here
+  settings.Write("files.ini", "[LOGO]\r\r\nLogofile1=" + kSamples + "mono-shop.bmp|mono-shop.bmp"
+                              "|0|0|0\r\r\nLogofile2=" + kSamples + "gray-cafe.bmp|gray-cafe.bmp"
+                              "|0|0|0\r\r\n");
+  const std::string port = std::to_string(20000 + ::getpid() % 20000);
+  test::MessageAnswerer answerer;
+  answerer.files = {kSamples + "colour-fruit.bmp"};
+  answerer.Register();
+  auto* window = new MainWindow(nullptr, settings.str());
+  auto* list = static_cast<wxListCtrl*>(window->FindWindow(id::kLogoList));
+  std::unique_ptr<test::BackgroundProcess> printer;
+  wxImage converted;
+  bool ran = false;
+  test::RunSteps(window, {[&] {
+    // Built from the template at 2 pixels per dialog unit.
+    const DialogTemplate& dialog = MainDialogTemplate();
+    EXPECT_EQ(window->GetClientSize(), wxSize(2 * dialog.width, 2 * dialog.height));
+    for (const ControlTemplate& c : dialog.controls) {
+      if (c.id == id::kStatic) continue;
+      wxWindow* w = window->FindWindow(c.id);
+      ASSERT_NE(w, nullptr) << c.id;
+      EXPECT_EQ(w->GetPosition(), wxPoint(2 * c.x, 2 * c.y)) << c.id;
+      EXPECT_EQ(w->GetSize().x, 2 * c.width) << c.id;
+    }
+    test::ClickButton(window, id::kOpenFile);
+    ASSERT_EQ(list->GetItemCount(), 3);
+    EXPECT_EQ(list->GetItemText(2, 2), "colour-fruit.bmp");
+  }, [&] {
+    // The added logo is in the preview: left the file, right its conversion
+    // (240 x 96: no scaling).
+    converted = Load(work.File("Temp.bmp"));
+    ASSERT_EQ(converted.GetSize(), wxSize(240, 96));
+    EXPECT_EQ(Differences(Client(window, 704, 28, 240, 96), converted), 0);
+    EXPECT_EQ(Differences(Client(window, 370, 28, 240, 96),
+                          Load(kSamples + "colour-fruit.bmp")), 0);
+    EXPECT_TRUE(test::SaveScreenshot(window, "preview.png"));
+    // TCP/IP as a user picks it; nothing listens on the port yet.
+    auto* choice = static_cast<wxChoice*>(window->FindWindow(id::kPortList));
+    choice->SetSelection(3);
+    wxCommandEvent change(wxEVT_CHOICE, id::kPortList);
+    change.SetEventObject(choice);
+    choice->GetEventHandler()->ProcessEvent(change);
+    static_cast<wxTextCtrl*>(window->FindWindow(id::kIpAddress))->SetValue("127.0.0.1");
+    static_cast<wxTextCtrl*>(window->FindWindow(id::kTcpPort))->SetValue(port);
+    test::ClickButton(window, id::kUpload);
+    ASSERT_EQ(answerer.shown.size(), 3u);
+    EXPECT_EQ(answerer.shown[1].first, "Fail to Connection to POSPrinter(IP=127.0.0.1 Port=" +
+                                          port + ")");
+    EXPECT_EQ(answerer.shown[2].first, "Communication error. Can not be transmitted.");
+    EXPECT_EQ(answerer.shown[2].second, "Upload");
+    answerer.shown.clear();
+    printer = std::make_unique<test::BackgroundProcess>(std::vector<std::string>{
+        BRINDLE_PRINTER_EXE, "--port", port, "--out", printerOut.str()});
+    ASSERT_EQ(printer->ReadLine(), "listening on 127.0.0.1:" + port);
+  }, [&] {
+    test::ClickButton(window, id::kUpload);
+    ASSERT_EQ(answerer.shown.size(), 2u);
+    EXPECT_EQ(answerer.shown[0].first,
+              "Logo file is written in the NV image area of the device. Continue it?");
+    EXPECT_EQ(answerer.shown[1].first,
+              "Upload finished, and Writing of bit image completed. \r\nLogo becomes available "
+              "after the reset of a device.");
+    EXPECT_NE(printer->ReadLine().find("NV 3 images"), std::string::npos);
+    // Each stored image is the picture the preview shows for that logo.
+    int k = 1;
+    for (const char* logo : {"mono-shop.bmp", "gray-cafe.bmp", "colour-fruit.bmp"}) {
+      const wxImage stored = Load(printerOut.File("nv-" + std::to_string(k++) + ".png"));
+      const wxImage shown = Load(MakePreviewFile(kSamples + logo, 0, 5));
+      EXPECT_EQ(stored.GetSize(), shown.GetSize()) << logo;
+      EXPECT_TRUE(Dots(stored) == Dots(shown)) << logo;
+    }
+    answerer.shown.clear();
+    test::ClickButton(window, id::kPrintout);  // "All" is chosen at start
+    EXPECT_TRUE(answerer.shown.empty());
+    printer->ReadLine();
+    EXPECT_GE(Load(printerOut.File("page-1.png")).GetHeight(), 64 + 120 + 96);
+    test::ClickButton(window, id::kErase);
+    ASSERT_EQ(answerer.shown.size(), 2u);
+    EXPECT_EQ(answerer.shown[0].first, "NV image all Delete. Continue it?");
+    EXPECT_EQ(answerer.shown[1].second, "Erase");
+    EXPECT_NE(printer->ReadLine().find("NV 0 images"), std::string::npos);
+  }, [&] {
+    // "Error Diffusion" clicked, then the slider's trough at 8 (its ends lie
+    // about 10 pixels inside the control).
+    test::ClickAt(window->FindWindow(id::kHalftoneDiffusion), 8, 8);
+  }, [&] {
+    EXPECT_EQ(window->logic().halftoneMode(), 1);
+    auto* slider = static_cast<wxSlider*>(window->FindWindow(id::kLevelSlider));
+    test::ClickAt(slider, 10 + (slider->GetSize().x - 20) * 8 / 10, slider->GetSize().y / 2);
+  }, [&] {
+    EXPECT_EQ(window->logic().level(), 8);
+    const wxImage diffused = Load(work.File("Temp.bmp"));
+    EXPECT_GT(Differences(diffused, converted), 100);
+    EXPECT_EQ(Differences(Client(window, 704, 28, 240, 96), diffused), 0);
+    // A click on the first row previews the 1-bit logo on both sides; moving
+    // the selection with the keyboard previews nothing new.
+    test::ClickAt(list, 60, 30);
+  }, [&] {
+    EXPECT_EQ(window->logic().previewPath(), kSamples + "mono-shop.bmp");
+    EXPECT_EQ(Differences(Client(window, 704, 28, 256, 64),
+                          Client(window, 370, 28, 256, 64)), 0);
+    list->SetFocus();
+    EXPECT_EQ(std::system("xdotool key Down"), 0);
+  }, [&] {
+    EXPECT_EQ(window->logic().previewPath(), kSamples + "mono-shop.bmp");
+    ran = true;
+    wxKeyEvent escape(wxEVT_CHAR_HOOK);  // Esc ends the window at once
+    escape.m_keyCode = WXK_ESCAPE;
+    escape.SetEventObject(window);
+    window->GetEventHandler()->ProcessEvent(escape);
+  }});
+  EXPECT_EQ(window->RunModal(), wxID_CANCEL);
+  EXPECT_TRUE(ran);
+  answerer.Unregister();
+  window->Destroy();
+  ASSERT_EQ(chdir(oldDir), 0);
+}
+
+// The program reads the settings beside its executable, shows its window
+// after the splash, and "Exit" clicked with the mouse writes them back.
+TEST(WindowGui, TheProgramKeepsItsSettingsBesideTheExecutable) {
+  test::TempDir install;
+  fs::copy_file(BRINDLE_EXE, install.File("brindle"));
+  // Stored sizes are worked out again from the files, and written back.
+  const std::string list = "[LOGO]\r\r\nLogofile1=" + kSamples + "mono-shop.bmp|mono-shop.bmp|";
+  install.Write("files.ini", list + "0|0|0\r\r\n");
+  install.Write("nvupload.ini", "[LOGO]\r\r\nPrinter=1\r\r\nPort=3\r\r\nBaudRate=5\r\r\n");
+  test::BackgroundProcess program({install.File("brindle")});
+  // "Exit" lies at x 842..1016, y 550..596 of the window.
+  const char* dir = std::getenv("BRINDLE_SCREENSHOT_DIR");
+  const auto run = test::RunProcess(
+      {"/bin/sh", "-c",
+       "id=$(timeout 20 xdotool search --sync --onlyvisible --name '^Brindle_3.10$' | head -1) &&"
+       " sleep 0.5 && import -window $id \"$0/program.png\" && xdotool mousemove --window $id"
+       " 928 572 click 1", dir && *dir ? dir : "."});
+  ASSERT_EQ(run.status, 0) << run.err;
+  // The lines missing from the stored file select index 0.
+  const std::string ports = "[LOGO]\r\r\nPrinter=1\r\r\nPort=3\r\r\nBaudRate=5\r\r\nBitLength=0\r\r\n"
+                            "Parity=0\r\r\nStopBit=0\r\r\nHandShake=0\r\r\n";
+  for (int i = 0; i < 100 && install.Read("nvupload.ini") != ports; ++i) test::PumpEvents(100);
+  EXPECT_EQ(install.Read("nvupload.ini"), ports);
+  EXPECT_EQ(install.Read("files.ini"), list + "2048|64|256\r\r\n");
+}
+
+}  // namespace
+}  // namespace brindle
