@@ -1,0 +1,200 @@
+// The splash's display-free rules: centring, fades, outline runs, picture, text.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+#include "splash/RegionRuns.h"
+#include "splash/SplashFade.h"
+#include "splash/SplashFlags.h"
+#include "splash/SplashGeometry.h"
+#include "splash/SplashResource.h"
+#include "splash/SplashText.h"
+#include "support/Clocks.h"
+
+namespace brindle {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using Ints = std::vector<int>;
+using Runs = std::vector<RowRun>;
+constexpr Rgb kKey{255, 0, 255};
+
+// Halves truncate toward zero without overflow; flags 15 (the start-up's)
+// centre on the screen's client area, else on a parent, else keep the place.
+TEST(SplashLogic, Centring) {
+  EXPECT_EQ(CenterOffset(1023, 213), 405);
+  EXPECT_EQ(CenterOffset(640, 644), -2);
+  EXPECT_EQ(CenterOffset(INT_MAX, INT_MIN), INT_MAX);
+  const SplashRect screen{0, 27, 1280, 997}, parent{100, 50, 400, 300};
+  const struct { std::uint32_t flags; std::optional<SplashRect> parent; SplashPoint at; } cases[] =
+      {{15, parent, {318, 419}},       {SplashCenterParent, parent, {-22, 93}},
+       {SplashCenterParent, {}, {7, 9}}, {SplashFadeIn | SplashFadeOut, parent, {7, 9}},
+       {SplashCenterParent, SplashRect{INT_MAX, INT_MIN, INT_MAX, 0}, {INT_MAX, INT_MIN}}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(SplashPosition(c.flags, screen, c.parent, 644, 213, {7, 9}), c.at) << c.flags;
+  }
+}
+
+TEST(SplashLogic, FadeAlpha) {
+  EXPECT_EQ(FadeAlpha(-5, 500, true), 0);
+  EXPECT_EQ(FadeAlpha(499, 500, true), 254);
+  EXPECT_EQ(FadeAlpha(9000, 500, true), 255);
+  EXPECT_EQ(FadeAlpha(199, 200, false), 2);
+  EXPECT_EQ(FadeAlpha(0, 0, false), 0);
+}
+
+// A step every 20 ms with the painting time taken off the wait: the fade
+// ends on time at its final opacity however slow the painting.
+TEST(SplashLogic, FadeStepsEvery20Ms) {
+  for (int duration : {0, 1, 19, 21, 200, 500}) {
+    for (int paint : {0, 7, 15, 20, 70}) {
+      for (bool in : {true, false}) {
+        test::FakeClock clock;
+        Ints alphas;
+        RunFade(clock, duration, in, [&](int alpha) {
+          alphas.push_back(alpha);
+          clock.now += paint;
+        });
+        SCOPED_TRACE(std::to_string(duration) + " " + std::to_string(paint));
+        EXPECT_TRUE(std::is_sorted(alphas.begin(), alphas.end(),
+                                   [in](int a, int b) { return in ? a < b : a > b; }));
+        EXPECT_EQ(alphas.back(), in ? 255 : 0);
+        const std::int64_t last = clock.now - paint;  // when the last step began
+        EXPECT_TRUE(last >= duration && last < duration + std::max(paint, 20));
+        for (int w : clock.waits) EXPECT_TRUE(w > 0 && w <= 20 - paint);
+        if (duration == 200 && paint == 0 && !in) {
+          EXPECT_EQ(alphas, (Ints{255, 230, 204, 179, 153, 128, 102, 77, 51, 26, 0}));
+          EXPECT_EQ(clock.waits, Ints(10, 20));
+        }
+        if (duration == 500 && paint == 15) {
+          EXPECT_EQ(clock.waits, Ints(25, 5));
+        }
+        if (duration == 200 && paint == 70 && !in) {
+          EXPECT_EQ(alphas, (Ints{255, 166, 77, 0}));
+        }
+      }
+    }
+  }
+}
+
+// '.' is the key colour, '#' and 'n' (a near-key 255/0/254) are outline.
+Runs RunsOf(const std::vector<std::string>& rows) {
+  RgbImage image{int(rows[0].size()), int(rows.size()), {}};
+  for (const std::string& row : rows) {
+    for (char c : row) {
+      const Rgb p = c == '.' ? kKey : c == 'n' ? Rgb{255, 0, 254} : Rgb{20, 30, 40};
+      image.pixels.insert(image.pixels.end(), {p.r, p.g, p.b});
+    }
+  }
+  return RegionRunsFromPixels(image.View(), kKey);
+}
+
+TEST(SplashLogic, RegionRunsOfHandDrawnPictures) {
+  EXPECT_EQ(RunsOf({"...#", "#..."}), (Runs{{3, 0, 1}, {0, 1, 1}}));
+  EXPECT_EQ(RunsOf({"#.n.##"}), (Runs{{0, 0, 1}, {2, 0, 1}, {4, 0, 2}}));
+  EXPECT_EQ(RunsOf({"..", ".."}), Runs{});
+  // Bytes after a row's last pixel are not part of it.
+  const std::uint8_t data[] = {255, 0, 255, 1, 2, 3, 9, 9, 9, 4, 5, 6, 255, 0, 255, 255, 0, 255};
+  EXPECT_EQ(RegionRunsFromPixels(RgbView{data, 2, 2, 9}, kKey), (Runs{{1, 0, 1}, {0, 1, 1}}));
+  EXPECT_EQ(RegionRunsFromPixels(RgbView{nullptr, 4, 4, 12}, kKey), Runs{});
+  EXPECT_EQ(RegionRunsFromPixels(RgbView{data, 0, 1, 3}, kKey), Runs{});
+}
+
+// Runs of random pictures come in reading order, are maximal and cover
+// exactly the non-key pixels.
+TEST(SplashLogic, RegionRunsCoverExactlyTheNonKeyPixels) {
+  std::mt19937 rng(1234);
+  for (int trial = 0; trial < 300; ++trial) {
+    const int w = 1 + int(rng() % 23), h = 1 + int(rng() % 9);
+    const unsigned keyShare = rng() % 101;
+    RgbImage image{w, h, {}};
+    for (int i = 0; i < w * h; ++i) {
+      const Rgb p = rng() % 100 < keyShare ? kKey : Rgb{255, 0, std::uint8_t(rng() % 255)};
+      image.pixels.insert(image.pixels.end(), {p.r, p.g, p.b});
+    }
+    const RgbView view = image.View();
+    Ints covered(std::size_t(w * h), 0);
+    RowRun previous{-1, -1, 0};
+    for (const RowRun& run : RegionRunsFromPixels(view, kKey)) {
+      ASSERT_TRUE(run.x >= 0 && run.width > 0 && run.x + run.width <= w);
+      ASSERT_TRUE(run.y > previous.y || run.x > previous.x + previous.width);
+      EXPECT_TRUE(run.x == 0 || view.At(run.x - 1, run.y) == kKey);
+      EXPECT_TRUE(run.x + run.width == w || view.At(run.x + run.width, run.y) == kKey);
+      for (int x = run.x; x < run.x + run.width; ++x) ++covered[std::size_t(run.y * w + x)];
+      previous = run;
+    }
+    for (int i = 0; i < w * h; ++i) {
+      ASSERT_EQ(covered[std::size_t(i)], view.At(i % w, i / w) == kKey ? 0 : 1) << trial;
+    }
+  }
+}
+
+// A component of 0xFFFF (-1) means no key; otherwise its low byte counts.
+TEST(SplashLogic, KeyColourFromComponents) {
+  EXPECT_EQ(KeyColourFromComponents(-1, 0, 255), std::nullopt);
+  EXPECT_EQ(KeyColourFromComponents(255, 0xFFFF, 255), std::nullopt);
+  EXPECT_EQ(KeyColourFromComponents(255, 0, -1), std::nullopt);
+  EXPECT_EQ(KeyColourFromComponents(0x1FF, 0x100, 0xFFFE), (Rgb{0xFF, 0x00, 0xFE}));
+}
+
+// A 2 x 2 24-bit BMP by hand, bottom row first, rows padded to 8 bytes: top
+// row red, green; bottom row blue, white. Height -2 stores it top-down.
+TEST(SplashLogic, DecodesBottomUpAndTopDownBmpRows) {
+  Bytes bmp = {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, 2, 0,
+               0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 16, 0, 0, 0, 0x13, 0x0B, 0, 0, 0x13, 0x0B, 0, 0,
+               0, 0, 0, 0, 0, 0, 0, 0, 255, 0, 0, 255, 255, 255, 0, 0, 0, 0, 255, 0, 255, 0, 0, 0};
+  std::optional<RgbImage> up = DecodeBmpPicture(bmp.data(), bmp.size());
+  ASSERT_TRUE(up);
+  EXPECT_EQ(std::make_pair(up->width, up->height), std::make_pair(2, 2));
+  EXPECT_EQ(up->pixels, (Bytes{255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255}));
+  bmp[22] = 0xFE;
+  bmp[23] = bmp[24] = bmp[25] = 0xFF;
+  EXPECT_EQ(DecodeBmpPicture(bmp.data(), bmp.size())->pixels,
+            (Bytes{0, 0, 255, 255, 255, 255, 255, 0, 0, 0, 255, 0}));
+  EXPECT_FALSE(DecodeBmpPicture(bmp.data(), 60));
+}
+
+// The compiled-in picture is the committed BMP, 644 x 213, key colour around
+// a shape with holes (the ticket's sprocket holes make rows of 10 runs).
+TEST(SplashLogic, CompiledInPictureIsTheShapedCommittedBmp) {
+  std::ifstream in(BRINDLE_SOURCE_DIR "/res/splash/splash134.bmp", std::ios::binary);
+  const Bytes file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const auto embedded = BitmapResourceBytes(SplashBitmapId);
+  EXPECT_TRUE(std::equal(embedded.begin(), embedded.end(), file.begin(), file.end()));
+  EXPECT_FALSE(LoadBitmapResource(128));
+  const std::optional<RgbImage> picture = LoadBitmapResource(SplashBitmapId);
+  ASSERT_TRUE(picture);
+  ASSERT_EQ(std::make_pair(picture->width, picture->height), std::make_pair(644, 213));
+  long covered = 0;
+  Ints perRow(213, 0);
+  for (const RowRun& r : RegionRunsFromPixels(picture->View(), kKey)) {
+    covered += r.width;
+    ++perRow[std::size_t(r.y)];
+  }
+  EXPECT_TRUE(covered > 644L * 213 / 2 && covered < 644L * 213 * 9 / 10) << covered;
+  EXPECT_GE(*std::max_element(perRow.begin(), perRow.end()), 10);
+}
+
+int Measure(const std::string& s) { return int(s.size()) * 10; }  // 10 px a character
+
+// Lines break at "\n", and with the word-break flag at the last space that
+// fits; format 21 centres each line and the block of lines.
+TEST(SplashLogic, TextWrapsAndIsPlaced) {
+  using Strings = std::vector<std::string>;
+  const std::uint32_t wrap = SplashTextWordBreak;
+  EXPECT_EQ(WrapSplashText("hello world", 110, wrap, Measure), Strings{"hello world"});
+  EXPECT_EQ(WrapSplashText("one two   three", 90, wrap, Measure), (Strings{"one two", "three"}));
+  EXPECT_EQ(WrapSplashText("abcdefghijkl x", 50, wrap, Measure), (Strings{"abcdefghijkl", "x"}));
+  EXPECT_EQ(WrapSplashText("a\n\nb c", 20, 0, Measure), (Strings{"a", "", "b c"}));
+  using Lines = std::vector<SplashTextLine>;
+  EXPECT_EQ(LayoutSplashText("abcd\nef", {0, 0, 644, 213}, SplashTextDefaultFormat, 14, Measure),
+            (Lines{{"abcd", 302, 92}, {"ef", 312, 106}}));
+  EXPECT_EQ(LayoutSplashText("ab", {5, 7, 100, 50}, wrap, 14, Measure), (Lines{{"ab", 5, 7}}));
+  EXPECT_EQ(LayoutSplashText("", {0, 0, 9, 9}, SplashTextDefaultFormat, 14, Measure), Lines{});
+}
+
+}  // namespace
+}  // namespace brindle
