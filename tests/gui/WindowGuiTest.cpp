@@ -9,6 +9,7 @@
 #include <wx/slider.h>
 #include <wx/textctrl.h>
 
+#include <cstring>
 #include <filesystem>
 
 #include "app/wx/MainWindow.h"
@@ -25,34 +26,23 @@ namespace {
 namespace fs = std::filesystem;
 const std::string kSamples = BRINDLE_SOURCE_DIR "/res/samples/";
 
-// Dark pixels of a picture, for pictures of different kinds; empty when unreadable.
-std::vector<bool> Dots(const wxImage& image) {
-  std::vector<bool> dots;
-  for (int y = 0; y < image.GetHeight(); ++y) {
-    for (int x = 0; x < image.GetWidth(); ++x) {
-      dots.push_back(image.GetRed(x, y) + image.GetGreen(x, y) + image.GetBlue(x, y) < 384);
-    }
-  }
-  return dots;
-}
-
 wxImage Load(const std::string& path) {
   wxImage image;
   EXPECT_TRUE(image.LoadFile(wxString::FromUTF8(path))) << path;
   return image;
 }
 
-// Pixels that differ, leaving out a 2-pixel border (the panel frame covers it).
-int Differences(const wxImage& a, const wxImage& b) {
+// Pixels that differ, outside a border of `m` (the panel frame covers it).
+int Differences(const wxImage& a, const wxImage& b, int m = 2) {
   if (a.GetSize() != b.GetSize()) return -1;
-  int different = 0;
-  for (int y = 2; y < a.GetHeight() - 2; ++y) {
-    for (int x = 2; x < a.GetWidth() - 2; ++x) {
-      different += a.GetRed(x, y) != b.GetRed(x, y) || a.GetGreen(x, y) != b.GetGreen(x, y) ||
-                   a.GetBlue(x, y) != b.GetBlue(x, y);
+  int n = 0;
+  for (int y = m; y < a.GetHeight() - m; ++y) {
+    for (int x = m; x < a.GetWidth() - m; ++x) {
+      const int at = 3 * (y * a.GetWidth() + x);
+      n += std::memcmp(a.GetData() + at, b.GetData() + at, 3) != 0;
     }
   }
-  return different;
+  return n;
 }
 
 // What the screen shows of a window's client area.
@@ -92,15 +82,14 @@ TEST(WindowGui, AddPreviewUploadPrintEraseAndHalftone) {
     ASSERT_EQ(list->GetItemCount(), 3);
     EXPECT_EQ(list->GetItemText(2, 2), "colour-fruit.bmp");
   }, [&] {
-    // The added logo is in the preview: left the file, right its conversion
-    // (240 x 96: no scaling).
+    // The added logo is previewed: the file left, its conversion right.
     converted = Load(work.File("Temp.bmp"));
     ASSERT_EQ(converted.GetSize(), wxSize(240, 96));
     EXPECT_EQ(Differences(Client(window, 704, 28, 240, 96), converted), 0);
     EXPECT_EQ(Differences(Client(window, 370, 28, 240, 96),
                           Load(kSamples + "colour-fruit.bmp")), 0);
     EXPECT_TRUE(test::SaveScreenshot(window, "preview.png"));
-    // TCP/IP as a user picks it; nothing listens on the port yet.
+    // TCP/IP to brindle-printer, chosen as a user does.
     auto* choice = static_cast<wxChoice*>(window->FindWindow(id::kPortList));
     choice->SetSelection(3);
     wxCommandEvent change(wxEVT_CHOICE, id::kPortList);
@@ -108,13 +97,6 @@ TEST(WindowGui, AddPreviewUploadPrintEraseAndHalftone) {
     choice->GetEventHandler()->ProcessEvent(change);
     static_cast<wxTextCtrl*>(window->FindWindow(id::kIpAddress))->SetValue("127.0.0.1");
     static_cast<wxTextCtrl*>(window->FindWindow(id::kTcpPort))->SetValue(port);
-    test::ClickButton(window, id::kUpload);
-    ASSERT_EQ(answerer.shown.size(), 3u);
-    EXPECT_EQ(answerer.shown[1].first, "Fail to Connection to POSPrinter(IP=127.0.0.1 Port=" +
-                                          port + ")");
-    EXPECT_EQ(answerer.shown[2].first, "Communication error. Can not be transmitted.");
-    EXPECT_EQ(answerer.shown[2].second, "Upload");
-    answerer.shown.clear();
     printer = std::make_unique<test::BackgroundProcess>(std::vector<std::string>{
         BRINDLE_PRINTER_EXE, "--port", port, "--out", printerOut.str()});
     ASSERT_EQ(printer->ReadLine(), "listening on 127.0.0.1:" + port);
@@ -130,10 +112,8 @@ TEST(WindowGui, AddPreviewUploadPrintEraseAndHalftone) {
     // Each stored image is the picture the preview shows for that logo.
     int k = 1;
     for (const char* logo : {"mono-shop.bmp", "gray-cafe.bmp", "colour-fruit.bmp"}) {
-      const wxImage stored = Load(printerOut.File("nv-" + std::to_string(k++) + ".png"));
-      const wxImage shown = Load(MakePreviewFile(kSamples + logo, 0, 5));
-      EXPECT_EQ(stored.GetSize(), shown.GetSize()) << logo;
-      EXPECT_TRUE(Dots(stored) == Dots(shown)) << logo;
+      EXPECT_EQ(Differences(Load(printerOut.File("nv-" + std::to_string(k++) + ".png")),
+                            Load(MakePreviewFile(kSamples + logo, 0, 5)), 0), 0) << logo;
     }
     answerer.shown.clear();
     test::ClickButton(window, id::kPrintout);  // "All" is chosen at start
