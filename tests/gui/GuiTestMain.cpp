@@ -11,8 +11,6 @@
 #include <wx/timer.h>
 #include <wx/utils.h>
 
-#include <memory>
-
 #include "app/wx/GtkTheme.h"
 
 namespace brindle::test {
@@ -27,16 +25,6 @@ void PumpEvents(int ms) {
 
 namespace {
 
-// ImageMagick reads what the X server shows now; wxScreenDC on GTK 3 may
-// hand back an old copy of the screen.
-bool GrabTo(const wxRect& area, const std::string& file) {
-  PumpEvents(100);
-  const std::string command = "import -window root -crop " + std::to_string(area.width) + "x" +
-                              std::to_string(area.height) + "+" + std::to_string(area.x) + "+" +
-                              std::to_string(area.y) + " +repage png24:" + file;
-  return std::system(command.c_str()) == 0;
-}
-
 // Runs `step` from a one-shot timer after `ms`.
 void Later(int ms, std::function<void()> step) {
   auto* timer = new wxTimer;
@@ -47,51 +35,39 @@ void Later(int ms, std::function<void()> step) {
   timer->StartOnce(ms);
 }
 
-using Steps = std::shared_ptr<std::vector<std::function<void()>>>;
-
-void RunFrom(Steps steps, std::size_t i, int gapMs) {
-  if (i < steps->size()) {
-    Later(gapMs, [=] {
-      (*steps)[i]();
-      RunFrom(steps, i + 1, gapMs);
-    });
-  }
-}
-
 }  // namespace
 
-wxImage Grab(const wxRect& area) {
+// ImageMagick reads what the X server shows now; wxScreenDC on GTK 3 may
+// hand back an old copy of the screen.
+wxImage Grab(const wxRect& r) {
+  PumpEvents(100);
   const std::string file = "/tmp/brindle-grab-" + std::to_string(::getpid()) + ".png";
+  const std::string command = "import -window root -crop " + std::to_string(r.width) + "x" +
+                              std::to_string(r.height) + "+" + std::to_string(r.x) + "+" +
+                              std::to_string(r.y) + " +repage png24:" + file;
   wxImage image;
-  if (GrabTo(area, file)) image.LoadFile(wxString::FromUTF8(file));
+  if (std::system(command.c_str()) == 0) image.LoadFile(wxString::FromUTF8(file));
   std::remove(file.c_str());
   return image;
 }
 
-bool SaveScreenshot(wxWindow* window, const std::string& name) {
-  const char* dir = std::getenv("BRINDLE_SCREENSHOT_DIR");
-  return GrabTo(window->GetScreenRect(), std::string(dir && *dir ? dir : ".") + "/" + name);
-}
-
-void RunSteps(wxWindow* window, std::vector<std::function<void()>> steps, int gapMs) {
-  auto all = std::make_shared<std::vector<std::function<void()>>>(std::move(steps));
-  window->CallAfter([window, all, gapMs] {
+void WhenShown(wxWindow* window, std::function<void()> run) {
+  window->CallAfter([window, run = std::move(run)] {
     for (int i = 0; i < 200 && !window->IsShownOnScreen(); ++i) PumpEvents(10);
-    RunFrom(all, 0, gapMs);
+    run();
   });
 }
 
 void ClickAt(wxWindow* control, int x, int y) {
   const wxPoint p = control->ClientToScreen(wxPoint(x, y));
-  const std::string command = "xdotool mousemove " + std::to_string(p.x) + " " +
-                              std::to_string(p.y) + " click 1";
-  ASSERT_EQ(std::system(command.c_str()), 0);
+  const std::string xy = std::to_string(p.x) + " " + std::to_string(p.y);
+  EXPECT_EQ(std::system(("xdotool mousemove " + xy + " click 1").c_str()), 0);
 }
 
 void ClickButton(wxWindow* window, int id) {
   wxCommandEvent click(wxEVT_BUTTON, id);
   click.SetEventObject(window->FindWindow(id));
-  window->FindWindow(id)->GetEventHandler()->ProcessEvent(click);
+  window->FindWindow(id)->ProcessWindowEvent(click);
 }
 
 // GTK runs the dialogs' loops; timers answer them from there.

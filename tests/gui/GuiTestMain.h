@@ -16,12 +16,8 @@ void PumpEvents(int ms);
 // What the X server shows in a rectangle of the screen.
 wxImage Grab(const wxRect& area);
 
-// Saves the window's picture as BRINDLE_SCREENSHOT_DIR/`name`.
-bool SaveScreenshot(wxWindow* window, const std::string& name);
-
-// Runs the steps once the window is shown, each `gapMs` after the previous
-// one ended, returning to the event loop in between so the screen catches up.
-void RunSteps(wxWindow* window, std::vector<std::function<void()>> steps, int gapMs = 400);
+// Runs `run` in the window's event loop once the window is on the screen.
+void WhenShown(wxWindow* window, std::function<void()> run);
 
 // A left click at (x, y) of `control` with synthetic X input, as a user's.
 void ClickAt(wxWindow* control, int x, int y);
@@ -29,11 +25,11 @@ void ClickAt(wxWindow* control, int x, int y);
 // The click event of button `id` of `window`.
 void ClickButton(wxWindow* window, int id);
 
-// Answers each message box once it is on the screen (Yes to questions, OK to
-// the rest) and keeps what it said; a file dialog chooses the next of `files`.
+// Answers each message box on the screen (Yes to questions, else OK) and
+// keeps its text and caption; a file dialog chooses the next of `files`.
 class MessageAnswerer : public wxModalDialogHook {
  public:
-  std::vector<std::pair<std::string, std::string>> shown;  // text, caption
+  std::vector<std::pair<std::string, std::string>> shown;
   std::vector<std::string> files;
 
  protected:

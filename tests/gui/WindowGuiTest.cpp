@@ -6,7 +6,6 @@
 #include <unistd.h>
 #include <wx/choice.h>
 #include <wx/listctrl.h>
-#include <wx/slider.h>
 #include <wx/textctrl.h>
 
 #include <cstring>
@@ -59,15 +58,16 @@ TEST(WindowGui, AddPreviewUploadPrintEraseAndHalftone) {
                               "|0|0|0\r\r\nLogofile2=" + kSamples + "gray-cafe.bmp|gray-cafe.bmp"
                               "|0|0|0\r\r\n");
   const std::string port = std::to_string(20000 + ::getpid() % 20000);
+  test::BackgroundProcess printer(
+      {BRINDLE_PRINTER_EXE, "--port", port, "--out", printerOut.str()});
+  ASSERT_EQ(printer.ReadLine(), "listening on 127.0.0.1:" + port);
   test::MessageAnswerer answerer;
   answerer.files = {kSamples + "colour-fruit.bmp"};
   answerer.Register();
   auto* window = new MainWindow(nullptr, settings.str());
   auto* list = static_cast<wxListCtrl*>(window->FindWindow(id::kLogoList));
-  std::unique_ptr<test::BackgroundProcess> printer;
-  wxImage converted;
   bool ran = false;
-  test::RunSteps(window, {[&] {
+  test::WhenShown(window, [&] {
     // Built from the template at 2 pixels per dialog unit.
     const DialogTemplate& dialog = MainDialogTemplate();
     EXPECT_EQ(window->GetClientSize(), wxSize(2 * dialog.width, 2 * dialog.height));
@@ -81,26 +81,21 @@ TEST(WindowGui, AddPreviewUploadPrintEraseAndHalftone) {
     test::ClickButton(window, id::kOpenFile);
     ASSERT_EQ(list->GetItemCount(), 3);
     EXPECT_EQ(list->GetItemText(2, 2), "colour-fruit.bmp");
-  }, [&] {
     // The added logo is previewed: the file left, its conversion right.
-    converted = Load(work.File("Temp.bmp"));
+    const wxImage converted = Load(work.File("Temp.bmp"));
     ASSERT_EQ(converted.GetSize(), wxSize(240, 96));
     EXPECT_EQ(Differences(Client(window, 704, 28, 240, 96), converted), 0);
-    EXPECT_EQ(Differences(Client(window, 370, 28, 240, 96),
-                          Load(kSamples + "colour-fruit.bmp")), 0);
-    EXPECT_TRUE(test::SaveScreenshot(window, "preview.png"));
-    // TCP/IP to brindle-printer, chosen as a user does.
+    EXPECT_EQ(Differences(Client(window, 370, 28, 240, 96), Load(kSamples + "colour-fruit.bmp")),
+              0);
+
+    // Upload, Printout and Erase to brindle-printer over TCP/IP, chosen as a user does.
     auto* choice = static_cast<wxChoice*>(window->FindWindow(id::kPortList));
     choice->SetSelection(3);
     wxCommandEvent change(wxEVT_CHOICE, id::kPortList);
     change.SetEventObject(choice);
-    choice->GetEventHandler()->ProcessEvent(change);
+    choice->ProcessWindowEvent(change);
     static_cast<wxTextCtrl*>(window->FindWindow(id::kIpAddress))->SetValue("127.0.0.1");
     static_cast<wxTextCtrl*>(window->FindWindow(id::kTcpPort))->SetValue(port);
-    printer = std::make_unique<test::BackgroundProcess>(std::vector<std::string>{
-        BRINDLE_PRINTER_EXE, "--port", port, "--out", printerOut.str()});
-    ASSERT_EQ(printer->ReadLine(), "listening on 127.0.0.1:" + port);
-  }, [&] {
     test::ClickButton(window, id::kUpload);
     ASSERT_EQ(answerer.shown.size(), 2u);
     EXPECT_EQ(answerer.shown[0].first,
@@ -108,53 +103,42 @@ TEST(WindowGui, AddPreviewUploadPrintEraseAndHalftone) {
     EXPECT_EQ(answerer.shown[1].first,
               "Upload finished, and Writing of bit image completed. \r\nLogo becomes available "
               "after the reset of a device.");
-    EXPECT_NE(printer->ReadLine().find("NV 3 images"), std::string::npos);
-    // Each stored image is the picture the preview shows for that logo.
-    int k = 1;
+    EXPECT_NE(printer.ReadLine().find("NV 3 images"), std::string::npos);
+    int k = 1;  // each stored image is what the preview shows for its logo
     for (const char* logo : {"mono-shop.bmp", "gray-cafe.bmp", "colour-fruit.bmp"}) {
       EXPECT_EQ(Differences(Load(printerOut.File("nv-" + std::to_string(k++) + ".png")),
                             Load(MakePreviewFile(kSamples + logo, 0, 5)), 0), 0) << logo;
     }
-    answerer.shown.clear();
     test::ClickButton(window, id::kPrintout);  // "All" is chosen at start
-    EXPECT_TRUE(answerer.shown.empty());
-    printer->ReadLine();
+    printer.ReadLine();
     EXPECT_GE(Load(printerOut.File("page-1.png")).GetHeight(), 64 + 120 + 96);
     test::ClickButton(window, id::kErase);
-    ASSERT_EQ(answerer.shown.size(), 2u);
-    EXPECT_EQ(answerer.shown[0].first, "NV image all Delete. Continue it?");
-    EXPECT_EQ(answerer.shown[1].second, "Erase");
-    EXPECT_NE(printer->ReadLine().find("NV 0 images"), std::string::npos);
-  }, [&] {
-    // "Error Diffusion" clicked, then the slider's trough at 8 (its ends lie
-    // about 10 pixels inside the control).
+    ASSERT_EQ(answerer.shown.size(), 4u);
+    EXPECT_EQ(answerer.shown[2].first, "NV image all Delete. Continue it?");
+    EXPECT_EQ(answerer.shown[3].second, "Erase");
+    EXPECT_NE(printer.ReadLine().find("NV 0 images"), std::string::npos);
+
+    // "Error Diffusion", then the slider's trough at 8 (ends 10 px inside).
     test::ClickAt(window->FindWindow(id::kHalftoneDiffusion), 8, 8);
-  }, [&] {
-    EXPECT_EQ(window->logic().halftoneMode(), 1);
-    auto* slider = static_cast<wxSlider*>(window->FindWindow(id::kLevelSlider));
+    test::PumpEvents(400);
+    auto* slider = window->FindWindow(id::kLevelSlider);
     test::ClickAt(slider, 10 + (slider->GetSize().x - 20) * 8 / 10, slider->GetSize().y / 2);
-  }, [&] {
+    test::PumpEvents(400);
+    EXPECT_EQ(window->logic().halftoneMode(), 1);
     EXPECT_EQ(window->logic().level(), 8);
     const wxImage diffused = Load(work.File("Temp.bmp"));
     EXPECT_GT(Differences(diffused, converted), 100);
     EXPECT_EQ(Differences(Client(window, 704, 28, 240, 96), diffused), 0);
-    // A click on the first row previews the 1-bit logo on both sides; moving
-    // the selection with the keyboard previews nothing new.
-    test::ClickAt(list, 60, 30);
-  }, [&] {
+    test::ClickAt(list, 60, 30);  // the first row: the 1-bit logo on both sides
+    test::PumpEvents(400);
     EXPECT_EQ(window->logic().previewPath(), kSamples + "mono-shop.bmp");
-    EXPECT_EQ(Differences(Client(window, 704, 28, 256, 64),
-                          Client(window, 370, 28, 256, 64)), 0);
-    list->SetFocus();
-    EXPECT_EQ(std::system("xdotool key Down"), 0);
-  }, [&] {
-    EXPECT_EQ(window->logic().previewPath(), kSamples + "mono-shop.bmp");
+    EXPECT_EQ(Differences(Client(window, 704, 28, 256, 64), Client(window, 370, 28, 256, 64)), 0);
     ran = true;
     wxKeyEvent escape(wxEVT_CHAR_HOOK);  // Esc ends the window at once
     escape.m_keyCode = WXK_ESCAPE;
     escape.SetEventObject(window);
-    window->GetEventHandler()->ProcessEvent(escape);
-  }});
+    window->ProcessWindowEvent(escape);
+  });
   EXPECT_EQ(window->RunModal(), wxID_CANCEL);
   EXPECT_TRUE(ran);
   answerer.Unregister();
