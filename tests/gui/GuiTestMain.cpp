@@ -37,8 +37,7 @@ void Later(int ms, std::function<void()> step) {
 
 }  // namespace
 
-// ImageMagick reads what the X server shows now; wxScreenDC on GTK 3 may
-// hand back an old copy of the screen.
+// ImageMagick reads what the X server shows now (wxScreenDC on GTK 3 may not).
 wxImage Grab(const wxRect& r) {
   PumpEvents(100);
   const std::string file = "/tmp/brindle-grab-" + std::to_string(::getpid()) + ".png";
@@ -49,13 +48,6 @@ wxImage Grab(const wxRect& r) {
   if (std::system(command.c_str()) == 0) image.LoadFile(wxString::FromUTF8(file));
   std::remove(file.c_str());
   return image;
-}
-
-void WhenShown(wxWindow* window, std::function<void()> run) {
-  window->CallAfter([window, run = std::move(run)] {
-    for (int i = 0; i < 200 && !window->IsShownOnScreen(); ++i) PumpEvents(10);
-    run();
-  });
 }
 
 void ClickAt(wxWindow* control, int x, int y) {

@@ -16,9 +16,6 @@ void PumpEvents(int ms);
 // What the X server shows in a rectangle of the screen.
 wxImage Grab(const wxRect& area);
 
-// Runs `run` in the window's event loop once the window is on the screen.
-void WhenShown(wxWindow* window, std::function<void()> run);
-
 // A left click at (x, y) of `control` with synthetic X input, as a user's.
 void ClickAt(wxWindow* control, int x, int y);
 
