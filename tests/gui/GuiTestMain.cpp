@@ -56,10 +56,10 @@ void ClickAt(wxWindow* control, int x, int y) {
   EXPECT_EQ(std::system(("xdotool mousemove " + xy + " click 1").c_str()), 0);
 }
 
-void ClickButton(wxWindow* window, int id) {
-  wxCommandEvent click(wxEVT_BUTTON, id);
-  click.SetEventObject(window->FindWindow(id));
-  window->FindWindow(id)->ProcessWindowEvent(click);
+void Command(wxWindow* window, int id, wxEventType type) {
+  wxCommandEvent event(type, id);
+  event.SetEventObject(window->FindWindow(id));
+  window->FindWindow(id)->ProcessWindowEvent(event);
 }
 
 // GTK runs the dialogs' loops; timers answer them from there.
@@ -67,12 +67,11 @@ int MessageAnswerer::Enter(wxDialog* dialog) {
   const auto respond = [dialog](int response) {
     gtk_dialog_response(GTK_DIALOG(dialog->GetHandle()), response);
   };
-  if (wxDynamicCast(dialog, wxFileDialog) && !files.empty()) {
-    Later(300, [dialog, respond, file = files.front()] {
+  if (wxDynamicCast(dialog, wxFileDialog)) {
+    Later(300, [dialog, respond, file = file] {
       gtk_file_chooser_set_filename(GTK_FILE_CHOOSER(dialog->GetHandle()), file.c_str());
       Later(600, [respond] { respond(GTK_RESPONSE_ACCEPT); });
     });
-    files.erase(files.begin());
   } else if (auto* box = wxDynamicCast(dialog, wxMessageDialog)) {
     shown.emplace_back(box->GetMessage().utf8_string(), box->GetTitle().utf8_string());
     const bool question = box->GetMessageDialogStyle() & wxYES_NO;

@@ -19,15 +19,15 @@ wxImage Grab(const wxRect& area);
 // A left click at (x, y) of `control` with synthetic X input, as a user's.
 void ClickAt(wxWindow* control, int x, int y);
 
-// The click event of button `id` of `window`.
-void ClickButton(wxWindow* window, int id);
+// The event of control `id` of `window` that a user's click or choice sends.
+void Command(wxWindow* window, int id, wxEventType type = wxEVT_BUTTON);
 
 // Answers each message box on the screen (Yes to questions, else OK) and
-// keeps its text and caption; a file dialog chooses the next of `files`.
+// keeps its text and caption; a file dialog chooses `file`.
 class MessageAnswerer : public wxModalDialogHook {
  public:
   std::vector<std::pair<std::string, std::string>> shown;
-  std::vector<std::string> files;
+  std::string file;
 
  protected:
   int Enter(wxDialog* dialog) override;

@@ -12,6 +12,7 @@
 #include "app/wx/MainWindow.h"
 #include "gui/GuiTestMain.h"
 #include "image/LogoConversion.h"
+#include "image/TempFiles.h"
 #include "res/ControlIds.h"
 #include "res/DialogTemplate.h"
 #include "support/Process.h"
@@ -45,9 +46,7 @@ wxImage Client(wxWindow* window, int x, int y, int width, int height) {
 
 TEST(WindowGui, AddPreviewUploadPrintEraseAndHalftone) {
   test::TempDir settings, work, printerOut;
-  char oldDir[4096];
-  ASSERT_TRUE(getcwd(oldDir, sizeof oldDir));
-  ASSERT_EQ(chdir(work.str().c_str()), 0);  // the conversion writes Temp.bmp here
+  SetTempPictureDir(work.str());  // where the conversion writes Temp.bmp
   settings.Write("files.ini", "[LOGO]\r\r\nLogofile1=" + kSamples + "mono-shop.bmp|mono-shop.bmp"
                               "|0|0|0\r\r\nLogofile2=" + kSamples + "gray-cafe.bmp|gray-cafe.bmp"
                               "|0|0|0\r\r\n");
@@ -56,7 +55,7 @@ TEST(WindowGui, AddPreviewUploadPrintEraseAndHalftone) {
       {BRINDLE_PRINTER_EXE, "--port", port, "--out", printerOut.str()});
   ASSERT_EQ(printer.ReadLine(), "listening on 127.0.0.1:" + port);
   test::MessageAnswerer answerer;
-  answerer.files = {kSamples + "colour-fruit.bmp"};
+  answerer.file = kSamples + "colour-fruit.bmp";
   answerer.Register();
   auto* window = new MainWindow(nullptr, settings.str());
   auto* list = static_cast<wxListCtrl*>(window->FindWindow(id::kLogoList));
@@ -73,7 +72,7 @@ TEST(WindowGui, AddPreviewUploadPrintEraseAndHalftone) {
       EXPECT_EQ(w->GetPosition(), wxPoint(2 * c.x, 2 * c.y)) << c.id;
       EXPECT_EQ(w->GetSize().x, 2 * c.width) << c.id;
     }
-    test::ClickButton(window, id::kOpenFile);
+    test::Command(window, id::kOpenFile);
     ASSERT_EQ(list->GetItemCount(), 3);
     EXPECT_EQ(list->GetItemText(2, 2), "colour-fruit.bmp");
     // The added logo is previewed: the file left, its conversion right (240 x 96).
@@ -82,14 +81,11 @@ TEST(WindowGui, AddPreviewUploadPrintEraseAndHalftone) {
     EXPECT_TRUE(Same(Client(window, 370, 28, 240, 96), Load(kSamples + "colour-fruit.bmp")));
 
     // Upload, Printout and Erase to brindle-printer over TCP/IP, chosen as a user does.
-    auto* choice = static_cast<wxChoice*>(window->FindWindow(id::kPortList));
-    choice->SetSelection(3);
-    wxCommandEvent change(wxEVT_CHOICE, id::kPortList);
-    change.SetEventObject(choice);
-    choice->ProcessWindowEvent(change);
+    static_cast<wxChoice*>(window->FindWindow(id::kPortList))->SetSelection(3);
+    test::Command(window, id::kPortList, wxEVT_CHOICE);
     static_cast<wxTextCtrl*>(window->FindWindow(id::kIpAddress))->SetValue("127.0.0.1");
     static_cast<wxTextCtrl*>(window->FindWindow(id::kTcpPort))->SetValue(port);
-    test::ClickButton(window, id::kUpload);
+    test::Command(window, id::kUpload);
     ASSERT_EQ(answerer.shown.size(), 2u);
     EXPECT_EQ(answerer.shown[0].first,
               "Logo file is written in the NV image area of the device. Continue it?");
@@ -102,10 +98,10 @@ TEST(WindowGui, AddPreviewUploadPrintEraseAndHalftone) {
       EXPECT_TRUE(Same(Load(printerOut.File("nv-" + std::to_string(k++) + ".png")),
                        Load(MakePreviewFile(kSamples + logo, 0, 5)), 0)) << logo;
     }
-    test::ClickButton(window, id::kPrintout);  // "All" is chosen at start
+    test::Command(window, id::kPrintout);  // "All" is chosen at start
     printer.ReadLine();
     EXPECT_GE(Load(printerOut.File("page-1.png")).GetHeight(), 64 + 120 + 96);
-    test::ClickButton(window, id::kErase);
+    test::Command(window, id::kErase);
     ASSERT_EQ(answerer.shown.size(), 4u);
     EXPECT_EQ(answerer.shown[2].first, "NV image all Delete. Continue it?");
     EXPECT_EQ(answerer.shown[3].second, "Erase");
@@ -136,7 +132,7 @@ TEST(WindowGui, AddPreviewUploadPrintEraseAndHalftone) {
   EXPECT_TRUE(ran);
   answerer.Unregister();
   window->Destroy();
-  ASSERT_EQ(chdir(oldDir), 0);
+  SetTempPictureDir("");
 }
 
 // The program reads the logo list beside its executable, shows its window
