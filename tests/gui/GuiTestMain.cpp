@@ -4,12 +4,15 @@
 #include <gtk/gtk.h>
 #include <unistd.h>
 #include <wx/app.h>
+#include <wx/filefn.h>
 #include <wx/filedlg.h>
 #include <wx/init.h>
 #include <wx/msgdlg.h>
 #include <wx/time.h>
 #include <wx/timer.h>
 #include <wx/utils.h>
+
+#include <functional>
 
 #include "app/wx/GtkTheme.h"
 
@@ -40,20 +43,19 @@ void Later(int ms, std::function<void()> step) {
 // ImageMagick reads what the X server shows now (wxScreenDC on GTK 3 may not).
 wxImage Grab(const wxRect& r) {
   PumpEvents(100);
-  const std::string file = "/tmp/brindle-grab-" + std::to_string(::getpid()) + ".png";
-  const std::string command = "import -window root -crop " + std::to_string(r.width) + "x" +
-                              std::to_string(r.height) + "+" + std::to_string(r.x) + "+" +
-                              std::to_string(r.y) + " +repage png24:" + file;
+  const wxString file = wxString::Format("/tmp/brindle-grab-%d.png", ::getpid());
+  const wxString command = wxString::Format("import -window root -crop %dx%d+%d+%d +repage png24:",
+                                            r.width, r.height, r.x, r.y) + file;
   wxImage image;
-  if (std::system(command.c_str()) == 0) image.LoadFile(wxString::FromUTF8(file));
-  std::remove(file.c_str());
+  if (std::system(command.utf8_str()) == 0) image.LoadFile(file);
+  wxRemoveFile(file);
   return image;
 }
 
 void ClickAt(wxWindow* control, int x, int y) {
   const wxPoint p = control->ClientToScreen(wxPoint(x, y));
-  const std::string xy = std::to_string(p.x) + " " + std::to_string(p.y);
-  EXPECT_EQ(std::system(("xdotool mousemove " + xy + " click 1").c_str()), 0);
+  EXPECT_EQ(std::system(wxString::Format("xdotool mousemove %d %d click 1", p.x, p.y).utf8_str()),
+            0);
 }
 
 void Command(wxWindow* window, int id, wxEventType type) {

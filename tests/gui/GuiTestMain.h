@@ -4,7 +4,6 @@
 #include <wx/modalhook.h>
 #include <wx/window.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 

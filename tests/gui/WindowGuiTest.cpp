@@ -7,7 +7,6 @@
 #include <wx/textctrl.h>
 
 #include <cstring>
-#include <filesystem>
 
 #include "app/wx/MainWindow.h"
 #include "gui/GuiTestMain.h"
@@ -21,17 +20,15 @@
 namespace brindle {
 namespace {
 
-namespace fs = std::filesystem;
 const std::string kSamples = BRINDLE_SOURCE_DIR "/res/samples/";
 
 wxImage Load(const std::string& path) {
-  wxImage image;
-  EXPECT_TRUE(image.LoadFile(wxString::FromUTF8(path))) << path;
+  wxImage image(wxString::FromUTF8(path));
+  EXPECT_TRUE(image.IsOk()) << path;
   return image;
 }
 
-// Whether two pictures are the same outside a border of `m` (where the
-// preview panel's frame is drawn).
+// Whether two pictures match outside a border of `m` (where the panel frame is).
 bool Same(const wxImage& a, const wxImage& b, int m = 2) {
   const wxRect inner = wxRect(a.GetSize()).Deflate(m);
   return a.IsOk() && a.GetSize() == b.GetSize() &&
@@ -39,7 +36,6 @@ bool Same(const wxImage& a, const wxImage& b, int m = 2) {
                      3 * std::size_t(inner.width * inner.height)) == 0;
 }
 
-// What the screen shows of a window's client area.
 wxImage Client(wxWindow* window, int x, int y, int width, int height) {
   return test::Grab(wxRect(window->ClientToScreen(wxPoint(x, y)), wxSize(width, height)));
 }
@@ -74,13 +70,12 @@ TEST(WindowGui, AddPreviewUploadPrintEraseAndHalftone) {
     }
     test::Command(window, id::kOpenFile);
     ASSERT_EQ(list->GetItemCount(), 3);
-    EXPECT_EQ(list->GetItemText(2, 2), "colour-fruit.bmp");
     // The added logo is previewed: the file left, its conversion right (240 x 96).
     const wxImage converted = Load(work.File("Temp.bmp"));
     EXPECT_TRUE(Same(Client(window, 704, 28, 240, 96), converted));
     EXPECT_TRUE(Same(Client(window, 370, 28, 240, 96), Load(kSamples + "colour-fruit.bmp")));
 
-    // Upload, Printout and Erase to brindle-printer over TCP/IP, chosen as a user does.
+    // Upload, Printout and Erase to brindle-printer over TCP/IP.
     static_cast<wxChoice*>(window->FindWindow(id::kPortList))->SetSelection(3);
     test::Command(window, id::kPortList, wxEVT_CHOICE);
     static_cast<wxTextCtrl*>(window->FindWindow(id::kIpAddress))->SetValue("127.0.0.1");
@@ -140,7 +135,7 @@ TEST(WindowGui, AddPreviewUploadPrintEraseAndHalftone) {
 // with the sizes worked out again, and the port settings beside it.
 TEST(WindowGui, TheProgramKeepsItsSettingsBesideTheExecutable) {
   test::TempDir install;
-  fs::copy_file(BRINDLE_EXE, install.File("brindle"));
+  std::filesystem::copy_file(BRINDLE_EXE, install.File("brindle"));
   const std::string list = "[LOGO]\r\r\nLogofile1=" + kSamples + "mono-shop.bmp|mono-shop.bmp|";
   install.Write("files.ini", list + "0|0|0\r\r\n");
   test::BackgroundProcess program({install.File("brindle")});

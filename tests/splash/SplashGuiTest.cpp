@@ -18,8 +18,7 @@ namespace {
 using namespace std::chrono;
 
 // The start-up's steps (shown, a one-second pause, hidden) show the picture
-// centred on the 1280 x 1024 screen with its key colour cut out; then the
-// window goes and the object deletes itself.
+// centred on the 1280 x 1024 screen with its key colour cut out, then go.
 TEST(SplashWindow, ShowsTheShapedPictureCentredThenGoes) {
   const bool compositor = std::getenv("BRINDLE_EXPECT_COMPOSITOR") != nullptr;
   const Rgb desktop{0, 110, 120};
@@ -59,8 +58,6 @@ TEST(SplashWindow, ShowsTheShapedPictureCentredThenGoes) {
   EXPECT_EQ(wrong, 0);
   for (int i = 0; i < 100 && splash; ++i) test::PumpEvents(20);
   EXPECT_FALSE(splash);
-  const wxImage after = test::Grab(wxRect(640, 511, 1, 1));
-  EXPECT_TRUE((Rgb{after.GetRed(0, 0), after.GetGreen(0, 0), after.GetBlue(0, 0)} == desktop));
   back->Destroy();
   parent->Destroy();
 }

@@ -1,4 +1,4 @@
-// The splash's display-free rules: centring, fades, outline runs, picture, text.
+// The splash's display-free rules.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -93,13 +93,15 @@ TEST(SplashLogic, RegionRunsOfHandDrawnPictures) {
   const std::uint8_t data[] = {255, 0, 255, 1, 2, 3, 9, 9, 9, 4, 5, 6, 255, 0, 255, 255, 0, 255};
   EXPECT_EQ(RegionRunsFromPixels(RgbView{data, 2, 2, 9}, kKey), (Runs{{1, 0, 1}, {0, 1, 1}}));
   EXPECT_EQ(RegionRunsFromPixels(RgbView{nullptr, 4, 4, 12}, kKey), Runs{});
-  EXPECT_EQ(RegionRunsFromPixels(RgbView{data, 0, 1, 3}, kKey), Runs{});
 }
 
 // A component of 0xFFFF (-1) means no key; otherwise its low byte counts.
 TEST(SplashLogic, KeyColourFromComponents) {
-  EXPECT_EQ(KeyColourFromComponents(-1, 0, 255), std::nullopt);
-  EXPECT_EQ(KeyColourFromComponents(255, 0, -1), std::nullopt);
+  for (int at = 0; at < 3; ++at) {
+    int c[3] = {255, 0, 255};
+    c[at] = at == 1 ? 0xFFFF : -1;
+    EXPECT_EQ(KeyColourFromComponents(c[0], c[1], c[2]), std::nullopt) << at;
+  }
   EXPECT_EQ(KeyColourFromComponents(0x1FF, 0x100, 0xFFFE), (Rgb{0xFF, 0x00, 0xFE}));
 }
 
@@ -116,14 +118,12 @@ TEST(SplashLogic, DecodesBmpRowsTopRowFirst) {
   EXPECT_FALSE(DecodeBmpPicture(bmp.data(), 60));
 }
 
-// The compiled-in picture is the committed BMP, 644 x 213.
+// The compiled-in picture is the committed BMP.
 TEST(SplashLogic, CompiledInPictureIsTheCommittedBmp) {
   std::ifstream in(BRINDLE_SOURCE_DIR "/res/splash/splash134.bmp", std::ios::binary);
   const Bytes file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   const auto embedded = BitmapResourceBytes(SplashBitmapId);
   EXPECT_TRUE(std::equal(embedded.begin(), embedded.end(), file.begin(), file.end()));
-  const std::optional<RgbImage> picture = LoadBitmapResource(SplashBitmapId);
-  EXPECT_EQ(std::make_pair(picture->width, picture->height), std::make_pair(644, 213));
 }
 
 int Measure(const std::string& s) { return int(s.size()) * 10; }  // 10 px a character
