@@ -55,9 +55,7 @@ TEST(WindowGui, AddPreviewUploadPrintEraseAndHalftone) {
   answerer.Register();
   auto* window = new MainWindow(nullptr, settings.str());
   auto* list = static_cast<wxListCtrl*>(window->FindWindow(id::kLogoList));
-  bool ran = false;
-  window->CallAfter([&] {
-    for (int i = 0; i < 200 && !window->IsShownOnScreen(); ++i) test::PumpEvents(10);
+  const auto session = [&] {
     // Built from the template at 2 pixels per dialog unit.
     const DialogTemplate& dialog = MainDialogTemplate();
     EXPECT_EQ(window->GetClientSize(), wxSize(2 * dialog.width, 2 * dialog.height));
@@ -70,7 +68,7 @@ TEST(WindowGui, AddPreviewUploadPrintEraseAndHalftone) {
     }
     test::Command(window, id::kOpenFile);
     ASSERT_EQ(list->GetItemCount(), 3);
-    // The added logo is previewed: the file left, its conversion right (240 x 96).
+    // The added logo is previewed: the file left, its conversion right.
     const wxImage converted = Load(work.File("Temp.bmp"));
     EXPECT_TRUE(Same(Client(window, 704, 28, 240, 96), converted));
     EXPECT_TRUE(Same(Client(window, 370, 28, 240, 96), Load(kSamples + "colour-fruit.bmp")));
@@ -117,14 +115,16 @@ TEST(WindowGui, AddPreviewUploadPrintEraseAndHalftone) {
     test::PumpEvents(400);
     EXPECT_EQ(window->logic().previewPath(), kSamples + "mono-shop.bmp");
     EXPECT_TRUE(Same(Client(window, 704, 28, 256, 64), Client(window, 370, 28, 256, 64)));
-    ran = true;
-    wxKeyEvent escape(wxEVT_CHAR_HOOK);  // Esc ends the window at once
+  };
+  window->CallAfter([&] {
+    for (int i = 0; i < 200 && !window->IsShownOnScreen(); ++i) test::PumpEvents(10);
+    session();  // on a failed ASSERT too, Esc then ends the window
+    wxKeyEvent escape(wxEVT_CHAR_HOOK);
     escape.m_keyCode = WXK_ESCAPE;
     escape.SetEventObject(window);
     window->ProcessWindowEvent(escape);
   });
   EXPECT_EQ(window->RunModal(), wxID_CANCEL);
-  EXPECT_TRUE(ran);
   answerer.Unregister();
   window->Destroy();
   SetTempPictureDir("");
