@@ -1,12 +1,8 @@
 #!/bin/sh
-# Runs a command with xcompmgr compositing the current X display, so that
-# windows can be made transparent (the splash fades need that). Without
-# xcompmgr the command runs as it is. Tells the command through
-# BRINDLE_EXPECT_COMPOSITOR that it should find a compositor.
+# Runs a command with xcompmgr compositing the X display (so windows can be
+# made transparent) and BRINDLE_EXPECT_COMPOSITOR set; without xcompmgr, as it is.
 set -u
-if ! command -v xcompmgr >/dev/null 2>&1; then
-  exec "$@"
-fi
+command -v xcompmgr >/dev/null 2>&1 || exec "$@"
 xcompmgr &
 compositor=$!
 BRINDLE_EXPECT_COMPOSITOR=1 "$@"
