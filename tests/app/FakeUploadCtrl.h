@@ -1,8 +1,8 @@
 #pragma once
-// A job object that records every call. Bitmaps "load" when their path is
-// in `bitmaps`; jobs return `result`.
-#include <cstdint>
+// A job object that logs every call as "Name arg,arg,...". A bitmap loads
+// when its path is in `bitmaps`; jobs return `result`.
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -11,62 +11,49 @@
 namespace brindle::test {
 
 struct BitmapInfo {
-  int bitsPerPixel;
-  int height;
-  int width;
+  int bitsPerPixel, height, width;
 };
 
 class FakeUploadCtrl final : public IUploadCtrl {
  public:
-  int RunUpload(int device, const std::string& port, int baud, int dataBits, int parity,
-                int stopBits, int handshake, const std::string& list, std::int16_t halftone,
+  int RunUpload(int device, const std::string& port, int baud, int bits, int parity, int stop,
+                int handshake, const std::string& list, std::int16_t mode,
                 std::int16_t level) override {
-    calls.push_back("RunUpload " + Join({std::to_string(device), port, std::to_string(baud),
-                                         std::to_string(dataBits), std::to_string(parity),
-                                         std::to_string(stopBits), std::to_string(handshake), list,
-                                         std::to_string(halftone), std::to_string(level)}));
-    return result;
+    return Log("RunUpload", device, port, baud, bits, parity, stop, handshake, list, mode, level);
   }
   int RunUploadTcp(int device, const std::string& ip, const std::string& port,
-                   const std::string& list, std::int16_t halftone, std::int16_t level) override {
-    calls.push_back("RunUploadTcp " + Join({std::to_string(device), ip, port, list,
-                                            std::to_string(halftone), std::to_string(level)}));
-    return result;
+                   const std::string& list, std::int16_t mode, std::int16_t level) override {
+    return Log("RunUploadTcp", device, ip, port, list, mode, level);
   }
-  int RunCommand(int command, const std::string& port, int baud, int dataBits, int parity,
-                 int stopBits, int handshake, int start, int sizeIndex, int end) override {
-    calls.push_back("RunCommand " +
-                    Join({std::to_string(command), port, std::to_string(baud),
-                          std::to_string(dataBits), std::to_string(parity),
-                          std::to_string(stopBits), std::to_string(handshake),
-                          std::to_string(start), std::to_string(sizeIndex), std::to_string(end)}));
-    return result;
+  int RunCommand(int command, const std::string& port, int baud, int bits, int parity, int stop,
+                 int handshake, int start, int size, int end) override {
+    return Log("RunCommand", command, port, baud, bits, parity, stop, handshake, start, size, end);
   }
   int RunCommandTcp(int command, const std::string& ip, const std::string& port, int start,
-                    int sizeIndex, int end) override {
-    calls.push_back("RunCommandTcp " + Join({std::to_string(command), ip, port,
-                                             std::to_string(start), std::to_string(sizeIndex),
-                                             std::to_string(end)}));
-    return result;
+                    int size, int end) override {
+    return Log("RunCommandTcp", command, ip, port, start, size, end);
   }
   int QueryBitmapSize(const std::string& path, int& bpp, int& height, int& width) override {
-    auto it = bitmaps.find(path);
-    if (it == bitmaps.end()) return -1;
-    bpp = it->second.bitsPerPixel;
-    height = it->second.height;
-    width = it->second.width;
+    if (!bitmaps.contains(path)) return -1;
+    const BitmapInfo& b = bitmaps[path];
+    bpp = b.bitsPerPixel;
+    height = b.height;
+    width = b.width;
     return 0;
   }
+  // Every conversion lands in the same temporary file.
   std::string MakePreviewFile(const std::string& path, int mode, std::int16_t level) override {
-    calls.push_back("MakePreviewFile " + Join({path, std::to_string(mode), std::to_string(level)}));
-    auto it = bitmaps.find(path);
-    return it != bitmaps.end() && it->second.bitsPerPixel == 1 ? path : "/cwd/Temp.bmp";
+    Log("MakePreviewFile", path, mode, level);
+    return "/cwd/Temp.bmp";
   }
 
-  static std::string Join(const std::vector<std::string>& parts) {
-    std::string s;
-    for (std::size_t i = 0; i < parts.size(); ++i) s += (i ? "," : "") + parts[i];
-    return s;
+  template <class... Args>
+  int Log(const char* name, const Args&... args) {
+    std::ostringstream s;
+    const char* separator = " ";
+    ((s << separator << args, separator = ","), ...);
+    calls.push_back(name + s.str());
+    return result;
   }
 
   std::map<std::string, BitmapInfo> bitmaps;
