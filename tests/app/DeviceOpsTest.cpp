@@ -3,15 +3,11 @@
 #include "app/FakeMainHost.h"
 #include "app/ProgressPlacement.h"
 #include "app/SelectionRange.h"
-#include "res/ControlIds.h"
 
 namespace brindle::test {
 namespace {
 
 using Op = void (CMainDlg::*)();
-const std::string kAskUpload =
-    "Logo file is written in the NV image area of the device. Continue it?";
-const std::string kAskErase = "NV image all Delete. Continue it?";
 
 struct Ops : AppTest {
   void SetUp() override {
@@ -27,12 +23,12 @@ struct Ops : AppTest {
     dlg.OnHalftoneDiffusion();
     dlg.OnRange(1);
     dlg.OnQuality(2);
-    host.events.clear();
+    host.log.clear();
   }
 };
 
-// Erase sends code 3 and Printout the device index as its command; parallel
-// ports still pass the serial lists.
+// Erase sends code 3, Printout the device index; parallel ports still pass
+// the serial lists.
 TEST_F(Ops, EachJobGetsTheChoicesOfThisMoment) {
   const struct {
     Op op;
@@ -49,65 +45,64 @@ TEST_F(Ops, EachJobGetsTheChoicesOfThisMoment) {
   for (const auto& c : cases) {
     host.ListSelect(id::kPortList, c.port);
     (dlg.*c.op)();
-    EXPECT_EQ(ctrl.calls.back(), c.call);
+    EXPECT_EQ(ctrl.log.back(), c.call);
   }
 }
 
-// Printout reports nothing, also when it fails.
-TEST_F(Ops, ResultMessages) {
-  const ShownMessage askUpload{kAskUpload, "Upload", MsgButtons::YesNo, MsgIcon::Question},
-      askErase{kAskErase, "Erase", MsgButtons::YesNo, MsgIcon::Question};
-  const std::string failed = "Communication error. Can not be transmitted.";
+// Printout reports nothing, also when it fails; answering No runs nothing.
+TEST_F(Ops, QuestionsAndResults) {
+  const ShownMessage upload{"Logo file is written in the NV image area of the device. Continue it?",
+                            "Upload", MsgButtons::YesNo, MsgIcon::Question},
+      erase{"NV image all Delete. Continue it?", "Erase", MsgButtons::YesNo, MsgIcon::Question};
+  const string failed = "Communication error. Can not be transmitted.";
+  // Each case: the job result, the answers, the messages; one job per message
+  // but the last runs (Printout's).
   const struct {
     int result;
+    std::deque<MsgAnswer> answers;
     std::vector<ShownMessage> shown;
   } cases[] = {
       {JobOk,
-       {askUpload,
+       {},
+       {upload,
         {"Upload finished, and Writing of bit image completed. \r\nLogo becomes available after "
          "the reset of a device.",
          "Upload", MsgButtons::Ok, MsgIcon::Information},
-        askErase,
+        erase,
         {"Upload finished, and Cleaning of NV Image completed. \r\n Logo becomes available after "
          "the reset of a device.",
          "Erase", MsgButtons::Ok, MsgIcon::Information}}},
       {JobStreamFailed,
-       {askUpload, {failed, "Upload", MsgButtons::Ok, MsgIcon::Stop}, askErase,
+       {},
+       {upload, {failed, "Upload", MsgButtons::Ok, MsgIcon::Stop}, erase,
         {failed, "Error", MsgButtons::Ok, MsgIcon::Stop}}},
+      {JobOk, {MsgAnswer::No, MsgAnswer::No}, {upload, erase}},
   };
   for (const auto& c : cases) {
     ctrl.result = c.result;
+    ctrl.log.clear();
     host.messages.shown.clear();
+    host.messages.answers = c.answers;
     dlg.OnUpload();
     dlg.OnErase();
     dlg.OnPrintout();
     EXPECT_EQ(host.messages.shown, c.shown);
+    EXPECT_EQ(ctrl.log.size(), c.shown.size() - 1);
   }
 }
 
-TEST_F(Ops, AnsweringNoRunsNothing) {
-  ctrl.calls.clear();
-  host.messages.answers = {MsgAnswer::No, MsgAnswer::No};
-  dlg.OnUpload();
-  dlg.OnErase();
-  EXPECT_EQ(host.events, (Strings{"message " + kAskUpload, "message " + kAskErase}));
-  EXPECT_TRUE(ctrl.calls.empty());
-}
-
-// Five steps of the animation, each followed by the job's wait; the result
-// message comes after it has closed.
+// Five steps of the animation with the job's wait each, then the result.
 TEST_F(Ops, ProgressAnimation) {
   dlg.OnPrintout();
-  EXPECT_EQ(host.events, (Strings{"progress PrintOut", "range 0..100", "pos 1", "wait 100",
-                                  "pos 25", "wait 100", "pos 49", "wait 100", "pos 73",
-                                  "wait 100", "pos 97", "wait 100", "close"}));
-  for (auto [op, caption] : {std::pair<Op, std::string>{&CMainDlg::OnUpload, "Uploading..."},
-                             {&CMainDlg::OnErase, "Erasing..."}}) {
-    host.events.clear();
+  EXPECT_EQ(host.log, (Strings{"progress PrintOut", "range 0,100", "pos 1", "wait 100", "pos 25",
+                               "wait 100", "pos 49", "wait 100", "pos 73", "wait 100", "pos 97",
+                               "wait 100", "close"}));
+  const std::pair<Op, string> cases[] = {{&CMainDlg::OnUpload, "Uploading..."},
+                                         {&CMainDlg::OnErase, "Erasing..."}};
+  for (const auto& [op, caption] : cases) {
+    host.log.clear();
     (dlg.*op)();
-    EXPECT_EQ(host.events[1], "progress " + caption);
-    EXPECT_EQ(host.events[4], "wait 750");
-    EXPECT_EQ(host.events.end()[-2], "close");
+    EXPECT_EQ(host.log[1] + host.log[4] + host.log.end()[-2], "progress " + caption + "wait 750close");
   }
 }
 
@@ -119,20 +114,17 @@ TEST(SelectionRange, PrintoutAndEraseNumbers) {
     const char* text;
     PrintRange printout;
     int erase;
-  } cases[] = {{0, "2-4", {0, 0}, 0},   {1, "12", {12, 0}, 12}, {1, "3-7-9", {3, 7}, 3},
-               {1, "-4", {-4, 0}, -4},  {1, "5-", {5, 0}, 5},   {1, " +5-x", {5, 0}, 5}};
+  } cases[] = {{0, "2-4", {0, 0}, 0},  {1, "12", {12, 0}, 12}, {1, "3-7-9", {3, 7}, 3},
+               {1, "-4", {-4, 0}, -4}, {1, "5-", {5, 0}, 5},   {1, " +5-x", {5, 0}, 5}};
   for (const auto& c : cases) {
     EXPECT_EQ(PrintoutRange(c.mode, c.text), c.printout) << c.text;
     EXPECT_EQ(EraseStart(c.mode, c.text), c.erase) << c.text;
   }
 }
 
-// Centred by half the corner difference, in the owner's client coordinates,
-// truncated toward zero.
+// Centred by half the corner difference (truncated) from the owner's client origin.
 TEST(ProgressPlacement, Centred) {
-  EXPECT_EQ(ProgressWindowPosition({100, 50, 1148, 700}, {0, 0, 584, 90}, {102, 80}),
-            (Point{384, 385}));
-  EXPECT_EQ(ProgressWindowPosition({0, 0, 10, 10}, {0, 0, 13, 15}, {0, 0}), (Point{-1, -2}));
+  EXPECT_EQ(ProgressWindowPosition({0, 0, 10, 10}, {0, 0, 13, 15}, {5, 9}), (Point{4, 7}));
 }
 
 }  // namespace

@@ -1,68 +1,102 @@
 #pragma once
-// A main window without a display: keeps what the logic sets and logs, in
-// order, the calls whose order matters. AppTest is a started window.
+// A job object and a main window without a display: they keep what the logic
+// sets and log, in order, the calls that matter. AppTest is a started window.
 #include <gtest/gtest.h>
 
 #include <deque>
 #include <map>
-#include <string>
-#include <vector>
+#include <sstream>
 
-#include "app/FakeUploadCtrl.h"
 #include "app/MainDlg.h"
+#include "res/ControlIds.h"
 #include "support/FakeMessageBox.h"
 
 namespace brindle::test {
 
 using Strings = std::vector<std::string>;
+using std::string;
 
-class FakeMainHost : public IMainHost {
- public:
-  void ListAppend(int id, const std::string& text) override { lists[id].push_back(text); }
-  void ListSelect(int id, int i) override {
-    selected[id] = i >= 0 && i < static_cast<int>(lists[id].size()) ? i : -1;
+// Appends "name a,b,c" to `log` and returns `result`.
+struct Logger {
+  template <class... A>
+  int Log(const char* name, const A&... args) {
+    std::ostringstream s;
+    [[maybe_unused]] const char* separator = " ";
+    ((s << separator << args, separator = ","), ...);
+    log.push_back(name + s.str());
+    return result;
   }
+  Strings log;
+  int result = JobOk;
+};
+
+// A bitmap loads when `bitmaps` holds its {depth, height, width}.
+struct FakeUploadCtrl final : IUploadCtrl, Logger {
+  int RunUpload(int d, const string& p, int b, int l, int y, int s, int h, const string& list,
+                std::int16_t mode, std::int16_t level) override {
+    return Log("RunUpload", d, p, b, l, y, s, h, list, mode, level);
+  }
+  int RunUploadTcp(int d, const string& ip, const string& p, const string& list,
+                   std::int16_t mode, std::int16_t level) override {
+    return Log("RunUploadTcp", d, ip, p, list, mode, level);
+  }
+  int RunCommand(int c, const string& p, int b, int l, int y, int s, int h, int start, int size,
+                 int end) override {
+    return Log("RunCommand", c, p, b, l, y, s, h, start, size, end);
+  }
+  int RunCommandTcp(int c, const string& ip, const string& p, int start, int size,
+                    int end) override {
+    return Log("RunCommandTcp", c, ip, p, start, size, end);
+  }
+  int QueryBitmapSize(const string& path, int& depth, int& height, int& width) override {
+    if (!bitmaps.contains(path)) return -1;
+    std::tie(depth, height, width) = bitmaps[path];
+    return 0;
+  }
+  string MakePreviewFile(const string& path, int mode, std::int16_t level) override {
+    Log("MakePreviewFile", path, mode, level);
+    return "/cwd/Temp.bmp";
+  }
+  std::map<string, std::tuple<int, int, int>> bitmaps;
+};
+
+// Pictures load when `pictureSizes` holds their path.
+struct FakeMainHost : IMainHost, Logger {
+  void ListAppend(int id, const string& text) override { lists[id].push_back(text); }
+  void ListSelect(int id, int i) override { selected[id] = ListText(id, i).empty() ? -1 : i; }
   int ListSelected(int id) override { return selected.contains(id) ? selected[id] : -1; }
-  std::string ListText(int id, int i) override {
+  string ListText(int id, int i) override {
     return i >= 0 && i < static_cast<int>(lists[id].size()) ? lists[id][i] : "";
   }
   void Enable(int id, bool enable) override { disabled[id] = !enable; }
-  void SetText(int id, const std::string& text) override { texts[id] = text; }
-  std::string GetText(int id) override { return texts[id]; }
+  void SetText(int id, const string& text) override { texts[id] = text; }
+  string GetText(int id) override { return texts[id]; }
   void SetReadOnly(int id, bool on) override { readOnly[id] = on; }
   void Check(int id) override { checked.push_back(id); }
-
   void ViewSetFullRowSelect() override {}
-  void ViewInsertColumn(int, const std::string&, int) override {}
-  void ViewInsertRow(int row, const std::string& column0) override {
-    rows.insert(rows.begin() + row, {column0, "", "", ""});
+  void ViewInsertColumn(int, const string&, int) override {}
+  void ViewInsertRow(int row, const string& text) override {
+    rows.insert(rows.begin() + row, {text, "", "", ""});
   }
-  void ViewSetCell(int row, int column, const std::string& text) override {
+  void ViewSetCell(int row, int column, const string& text) override {
     rows.at(row).at(column) = text;
   }
-  void ViewDeleteAll() override {
-    rows.clear();
-    mark = -1;
-  }
+  void ViewDeleteAll() override { rows.clear(), mark = -1; }
   int ViewSelectionMark() override { return mark; }
-
   void SliderSetRange(int, int maximum) override { sliderMax = maximum; }
   void SliderSetPos(int position) override { sliderPos = position; }
   int SliderPos() override { return sliderPos; }
   int SliderMax() override { return sliderMax; }
-
-  bool ChooseLogoFile(const std::string&, std::string& path, std::string& name) override {
-    ++fileDialogs;
+  bool ChooseLogoFile(const string&, string& path, string& name) override {
+    Log("dialog");
     if (chosen.empty()) return false;
     path = chosen.front();
     chosen.pop_front();
     name = path.substr(path.rfind('/') + 1);
     return true;
   }
-
-  // A picture loads when its path has a size in `pictureSizes`.
-  bool PreviewLoad(PreviewSide side, const std::string& path) override {
-    events.push_back((side == PreviewSide::Left ? "load-left " : "load-right ") + path);
+  bool PreviewLoad(PreviewSide side, const string& path) override {
+    Log("load", static_cast<int>(side), path);
     if (!pictureSizes.contains(path)) return false;
     picture[static_cast<int>(side)] = path;
     return true;
@@ -73,57 +107,38 @@ class FakeMainHost : public IMainHost {
   Size PreviewDisplaySize(PreviewSide side) override {
     return pictureSizes[picture[static_cast<int>(side)]];
   }
-  void PreviewRefreshDisplays() override { events.push_back("refresh"); }
-  void InvalidateWindow() override { events.push_back("invalidate"); }
-  void PaintStretch(PreviewSide side, Rect target, Size source) override {
-    stretches.push_back({side, target, source});
+  void PreviewRefreshDisplays() override { Log("refresh"); }
+  void InvalidateWindow() override { Log("invalidate"); }
+  void PaintStretch(PreviewSide side, Rect r, Size s) override {
+    Log("stretch", static_cast<int>(side), r.left, r.top, r.right, r.bottom, s.width, s.height);
   }
-  void PaintFill(Rect area) override { fills.push_back(area); }
-
-  void ProgressOpen(const std::string& caption) override { events.push_back("progress " + caption); }
-  void ProgressSetRange(int lo, int hi) override {
-    events.push_back("range " + std::to_string(lo) + ".." + std::to_string(hi));
-  }
-  void ProgressSetPos(int position) override {
-    events.push_back("pos " + std::to_string(position));
-  }
-  void ProgressClose() override { events.push_back("close"); }
-
-  void SetIcons() override { events.push_back("icons"); }
-  void RequestClose() override { events.push_back("close-request"); }
-  void EndDialog(int result) override { events.push_back("end " + std::to_string(result)); }
-  void ShowSplash() override { events.push_back("splash"); }
-  void HideSplash() override { events.push_back("unsplash"); }
-  void Wait(int ms) override { events.push_back("wait " + std::to_string(ms)); }
-
-  MsgAnswer Show(const std::string& text, const std::string& caption, MsgButtons buttons,
+  void PaintFill(Rect r) override { Log("fill", r.left, r.top, r.right, r.bottom); }
+  void ProgressOpen(const string& caption) override { Log("progress", caption); }
+  void ProgressSetRange(int lo, int hi) override { Log("range", lo, hi); }
+  void ProgressSetPos(int position) override { Log("pos", position); }
+  void ProgressClose() override { Log("close"); }
+  void SetIcons() override { Log("icons"); }
+  void RequestClose() override { Log("close-request"); }
+  void EndDialog(int result) override { Log("end", result); }
+  void ShowSplash() override { Log("splash"); }
+  void HideSplash() override { Log("unsplash"); }
+  void Wait(int ms) override { Log("wait", ms); }
+  MsgAnswer Show(const string& text, const string& caption, MsgButtons buttons,
                  MsgIcon icon) override {
-    events.push_back("message " + text);
+    Log("message", text);
     return messages.Show(text, caption, buttons, icon);
   }
-
-  struct Stretch {
-    PreviewSide side;
-    Rect target;
-    Size source;
-    bool operator==(const Stretch&) const = default;
-  };
 
   std::map<int, Strings> lists;
   std::map<int, int> selected;
   std::map<int, bool> disabled, readOnly;  // controls start enabled and writable
-  std::map<int, std::string> texts;
+  std::map<int, string> texts;
   std::vector<int> checked;
   std::vector<Strings> rows;
-  int mark = -1;
-  int sliderMax = 0, sliderPos = 0;
-  std::deque<std::string> chosen;
-  int fileDialogs = 0;
-  std::map<std::string, Size> pictureSizes;
-  std::string picture[2];
-  std::vector<Stretch> stretches;
-  std::vector<Rect> fills;
-  Strings events;
+  int mark = -1, sliderMax = 0, sliderPos = 0;
+  std::deque<string> chosen;
+  std::map<string, Size> pictureSizes;
+  string picture[2];
   FakeMessageBox messages;
 };
 
@@ -133,10 +148,15 @@ struct AppTest : ::testing::Test {
   CMainDlg dlg{host, ctrl, "/nonexistent"};
   void SetUp() override { dlg.OnInitDialog(); }
   // Adds /l/<name>, a 24-bit picture of w x h, through "Open file".
-  void Open(const std::string& name, int w = 100, int h = 50) {
+  void Open(const string& name, int w = 100, int h = 50) {
     ctrl.bitmaps["/l/" + name] = {24, h, w};
     host.chosen.push_back("/l/" + name);
     dlg.OnOpenFile();
+  }
+  // The counters and the size texts, joined by "|".
+  string Counters() {
+    return host.texts[id::kFileCounter] + "|" + host.texts[id::kSizeCounter] + "|" +
+           host.texts[id::kWidthText] + "|" + host.texts[id::kHeightText];
   }
 };
 

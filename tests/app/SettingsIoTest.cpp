@@ -3,18 +3,14 @@
 #include <filesystem>
 
 #include "app/FakeMainHost.h"
-#include "res/ControlIds.h"
 #include "support/TempDir.h"
 
 namespace brindle::test {
 namespace {
 
-struct Window {
-  FakeMainHost host;
+struct Window : FakeMainHost {
   CMainDlg dlg;
-  Window(FakeUploadCtrl& ctrl, const std::string& dir) : dlg(host, ctrl, dir) {
-    dlg.OnInitDialog();
-  }
+  Window(FakeUploadCtrl& ctrl, const string& dir) : dlg(*this, ctrl, dir) { dlg.OnInitDialog(); }
 };
 
 struct SettingsIo : ::testing::Test {
@@ -22,18 +18,23 @@ struct SettingsIo : ::testing::Test {
   TempDir dir;
 };
 
-TEST_F(SettingsIo, CloseWritesBothFilesEnterAndEscNothing) {
+// Exit asks the window to close, which writes both files; Enter and Esc end
+// it at once, writing nothing. A file of another section is not read.
+TEST_F(SettingsIo, CloseWritesBothFiles) {
+  dir.Write("nvupload.ini", "[PORT]\r\r\nPort=0\r\r\n");
   Window w(ctrl, dir.str());
+  w.dlg.OnExit();
   w.dlg.OnEnterKey();
   w.dlg.OnEscapeKey();
-  EXPECT_FALSE(dir.Exists("files.ini") || dir.Exists("nvupload.ini"));
+  EXPECT_FALSE(dir.Exists("files.ini"));
   w.dlg.OnClose();
+  EXPECT_EQ(w.log, (Strings{"icons", "splash", "wait 1000", "unsplash", "close-request", "end 1",
+                            "end 2", "end 2"}));
   EXPECT_TRUE(dir.Exists("files.ini"));
   EXPECT_EQ(dir.Read("files.ini"), "");
   EXPECT_EQ(dir.Read("nvupload.ini"),
             "[LOGO]\r\r\nPrinter=0\r\r\nPort=4\r\r\nBaudRate=3\r\r\nBitLength=0\r\r\n"
             "Parity=0\r\r\nStopBit=0\r\r\nHandShake=0\r\r\n");
-  EXPECT_EQ(w.host.events.back(), "end 2");
 }
 
 // The list comes back measured again; the last logo read is shown.
@@ -41,13 +42,13 @@ TEST_F(SettingsIo, StartingAgainRestoresTheListAndTheSelections) {
   ctrl.bitmaps = {{"/l/a.bmp", {1, 48, 512}}, {"/l/b.bmp", {24, 50, 100}}};
   {
     Window w(ctrl, dir.str());
-    w.host.chosen = {"/l/a.bmp", "/l/b.bmp"};
+    w.chosen = {"/l/a.bmp", "/l/b.bmp"};
     w.dlg.OnOpenFile();
     w.dlg.OnOpenFile();
-    w.host.ListSelect(id::kDeviceList, 1);
-    w.host.ListSelect(id::kPortList, 3);
-    w.host.ListSelect(id::kBaudList, 5);
-    w.host.ListSelect(id::kParityList, -1);
+    for (auto [list, index] : {std::pair{id::kDeviceList, 1}, {id::kPortList, 3},
+                               {id::kBaudList, 5}, {id::kParityList, -1}}) {
+      w.ListSelect(list, index);
+    }
     w.dlg.OnClose();
   }
   EXPECT_EQ(dir.Read("files.ini"),
@@ -58,32 +59,31 @@ TEST_F(SettingsIo, StartingAgainRestoresTheListAndTheSelections) {
             "Parity=-1\r\r\nStopBit=0\r\r\nHandShake=0\r\r\n");
   ctrl.bitmaps["/l/b.bmp"] = {24, 16, 16};
   Window w(ctrl, dir.str());
-  EXPECT_EQ(w.host.rows, (std::vector<Strings>{{"0", "1", "a.bmp", "3072"},
-                                               {"1", "2", "b.bmp", "32"}}));
-  EXPECT_EQ(w.host.selected,
-            (std::map<int, int>{{id::kDeviceList, 1}, {id::kPortList, 3}, {id::kBaudList, 5},
-                                {id::kBitLengthList, 0}, {id::kParityList, -1},
-                                {id::kStopBitList, 0}, {id::kHandshakeList, 0}}));
-  EXPECT_FALSE(w.host.readOnly[id::kIpAddress]);  // the port rule ran
+  EXPECT_EQ(w.rows, (std::vector<Strings>{{"0", "1", "a.bmp", "3072"}, {"1", "2", "b.bmp", "32"}}));
+  EXPECT_EQ(w.selected, (std::map<int, int>{{id::kDeviceList, 1}, {id::kPortList, 3},
+                                            {id::kBaudList, 5}, {id::kBitLengthList, 0},
+                                            {id::kParityList, -1}, {id::kStopBitList, 0},
+                                            {id::kHandshakeList, 0}}));
+  EXPECT_FALSE(w.readOnly[id::kIpAddress]);  // the port rule ran
   EXPECT_EQ(w.dlg.previewPath(), "/l/b.bmp");
 }
 
 // Ten refused stored logos get a box each; more are counted in one last box.
 TEST_F(SettingsIo, RefusedStoredLogosShowAtMostTenBoxesThenACount) {
   ctrl.bitmaps["/l/c.bmp"] = {8, 8, 8};
+  const ShownMessage refused{"Out of range bitmap file.", "Error", MsgButtons::Ok, MsgIcon::Stop};
   for (int missing : {10, 11}) {
-    std::string text = "[LOGO]\r\r\n";
+    string text = "[LOGO]\r\r\n";
     for (int i = 0; i < missing; ++i) text += "Logofile=/l/gone.bmp|gone.bmp\r\r\n";
     dir.Write("files.ini", text + "Logofile=/l/c.bmp|c.bmp\r\r\n");
     Window w(ctrl, dir.str());
     EXPECT_EQ(w.dlg.logoCount(), 1);
-    std::vector<ShownMessage> expected(10, {"Out of range bitmap file.", "Error", MsgButtons::Ok,
-                                            MsgIcon::Stop});
+    std::vector<ShownMessage> expected(10, refused);
     if (missing == 11) {
       expected.push_back(
           {"1 more logo files could not be loaded.", "Error", MsgButtons::Ok, MsgIcon::Stop});
     }
-    EXPECT_EQ(w.host.messages.shown, expected);
+    EXPECT_EQ(w.messages.shown, expected);
   }
 }
 
@@ -92,32 +92,22 @@ TEST_F(SettingsIo, RefusedStoredLogosShowAtMostTenBoxesThenACount) {
 TEST_F(SettingsIo, SavingMakesTheFolderAndReportsEachFileItCouldNotWrite) {
   dir.Write("file", "");
   std::filesystem::create_directories(dir.File("taken/files.ini"));
-  const std::string blocked = dir.File("file/brindle"), taken = dir.File("taken");
-  const struct {
-    std::string folder, message;
-  } cases[] = {
+  const string blocked = dir.File("file/brindle"), taken = dir.File("taken");
+  const std::pair<string, string> cases[] = {
       {dir.File("new/brindle"), ""},
       {taken, "Could not save " + taken + "/files.ini: Is a directory"},
-      {blocked, "Could not save " + blocked + "/files.ini: Not a directory\n"
-                "Could not save " + blocked + "/nvupload.ini: Not a directory"},
+      {blocked, "Could not save " + blocked + "/files.ini: Not a directory\nCould not save " +
+                    blocked + "/nvupload.ini: Not a directory"},
   };
-  for (const auto& c : cases) {
-    Window w(ctrl, c.folder);
+  for (const auto& [folder, message] : cases) {
+    Window w(ctrl, folder);
     w.dlg.OnClose();
     std::vector<ShownMessage> expected;
-    if (!c.message.empty()) expected.push_back({c.message, "Error", MsgButtons::Ok, MsgIcon::Stop});
-    EXPECT_EQ(w.host.messages.shown, expected);
-    EXPECT_EQ(w.host.events.back(), "end 2");
-    EXPECT_EQ(std::filesystem::exists(c.folder + "/nvupload.ini"), c.folder != blocked);
+    if (!message.empty()) expected.push_back({message, "Error", MsgButtons::Ok, MsgIcon::Stop});
+    EXPECT_EQ(w.messages.shown, expected);
+    EXPECT_EQ(w.log.back(), "end 2");
+    EXPECT_EQ(std::filesystem::exists(folder + "/nvupload.ini"), folder != blocked);
   }
-}
-
-// A file holding only its section line selects the first entry of every list.
-TEST_F(SettingsIo, SectionLineAloneSelectsFirstEntries) {
-  dir.Write("nvupload.ini", "[LOGO]\r\r\n");
-  Window w(ctrl, dir.str());
-  EXPECT_EQ(w.host.selected[id::kPortList], 0);
-  EXPECT_TRUE(w.host.disabled[id::kBaudList]);  // LPT1: the port rule ran
 }
 
 }  // namespace
