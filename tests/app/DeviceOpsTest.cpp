@@ -14,11 +14,8 @@ struct Ops : AppTest {
     AppTest::SetUp();
     Open("a.bmp");
     Open("b.bmp");
-    host.ListSelect(id::kDeviceList, 1);
-    host.ListSelect(id::kBaudList, 5);
-    host.ListSelect(id::kParityList, 2);
-    host.SetText(id::kIpAddress, "10.1.1.1");
-    host.SetText(id::kSelectionNumber, "2-4");
+    host.selected = {{id::kDeviceList, 1}, {id::kBaudList, 5}, {id::kParityList, 2}};
+    host.texts = {{id::kIpAddress, "10.1.1.1"}, {id::kTcpPort, "9100"}, {id::kSelectionNumber, "2-4"}};
     host.SliderSetPos(7);
     dlg.OnHalftoneDiffusion();
     dlg.OnRange(1);
@@ -30,38 +27,29 @@ struct Ops : AppTest {
 // Erase sends code 3, Printout the device index; parallel ports still pass
 // the serial lists.
 TEST_F(Ops, EachJobGetsTheChoicesOfThisMoment) {
-  const struct {
-    Op op;
-    int port;
-    const char* call;
-  } cases[] = {
-      {&CMainDlg::OnUpload, 6, "RunUpload 1,COM3,10,0,2,0,0,/l/a.bmp|/l/b.bmp|,1,7"},
+  const std::tuple<Op, int, string> cases[] = {
+      {&CMainDlg::OnUpload, 6, "RunUpload 1,COM3,10,-1,2,-1,-1,/l/a.bmp|/l/b.bmp|,1,7"},
       {&CMainDlg::OnUpload, 3, "RunUploadTcp 1,10.1.1.1,9100,/l/a.bmp|/l/b.bmp|,1,7"},
-      {&CMainDlg::OnErase, 0, "RunCommand 3,LPT1,10,0,2,0,0,2,2,0"},
+      {&CMainDlg::OnErase, 0, "RunCommand 3,LPT1,10,-1,2,-1,-1,2,2,0"},
       {&CMainDlg::OnErase, 3, "RunCommandTcp 3,10.1.1.1,9100,2,2,0"},
-      {&CMainDlg::OnPrintout, 6, "RunCommand 1,COM3,10,0,2,0,0,2,2,4"},
+      {&CMainDlg::OnPrintout, 6, "RunCommand 1,COM3,10,-1,2,-1,-1,2,2,4"},
       {&CMainDlg::OnPrintout, 3, "RunCommandTcp 1,10.1.1.1,9100,2,2,4"},
   };
-  for (const auto& c : cases) {
-    host.ListSelect(id::kPortList, c.port);
-    (dlg.*c.op)();
-    EXPECT_EQ(ctrl.log.back(), c.call);
+  for (const auto& [op, port, call] : cases) {
+    host.ListSelect(id::kPortList, port);
+    (dlg.*op)();
+    EXPECT_EQ(ctrl.log.back(), call);
   }
 }
 
 // Printout reports nothing, also when it fails; answering No runs nothing.
+// Each case: the job result, the answers, the messages shown.
 TEST_F(Ops, QuestionsAndResults) {
   const ShownMessage upload{"Logo file is written in the NV image area of the device. Continue it?",
                             "Upload", MsgButtons::YesNo, MsgIcon::Question},
       erase{"NV image all Delete. Continue it?", "Erase", MsgButtons::YesNo, MsgIcon::Question};
   const string failed = "Communication error. Can not be transmitted.";
-  // Each case: the job result, the answers, the messages; one job per message
-  // but the last runs (Printout's).
-  const struct {
-    int result;
-    std::deque<MsgAnswer> answers;
-    std::vector<ShownMessage> shown;
-  } cases[] = {
+  const std::tuple<int, std::deque<MsgAnswer>, std::vector<ShownMessage>> cases[] = {
       {JobOk,
        {},
        {upload,
@@ -78,47 +66,41 @@ TEST_F(Ops, QuestionsAndResults) {
         {failed, "Error", MsgButtons::Ok, MsgIcon::Stop}}},
       {JobOk, {MsgAnswer::No, MsgAnswer::No}, {upload, erase}},
   };
-  for (const auto& c : cases) {
-    ctrl.result = c.result;
+  for (const auto& [result, answers, shown] : cases) {
+    ctrl.result = result;
     ctrl.log.clear();
     host.messages.shown.clear();
-    host.messages.answers = c.answers;
+    host.messages.answers = answers;
     dlg.OnUpload();
     dlg.OnErase();
     dlg.OnPrintout();
-    EXPECT_EQ(host.messages.shown, c.shown);
-    EXPECT_EQ(ctrl.log.size(), c.shown.size() - 1);
+    EXPECT_EQ(host.messages.shown, shown);
+    EXPECT_EQ(ctrl.log.size(), shown.size() - 1);  // one job per result, and Printout
   }
 }
 
-// Five steps of the animation with the job's wait each, then the result.
+// Five steps with the job's wait each, then the result message.
 TEST_F(Ops, ProgressAnimation) {
   dlg.OnPrintout();
   EXPECT_EQ(host.log, (Strings{"progress PrintOut", "range 0,100", "pos 1", "wait 100", "pos 25",
                                "wait 100", "pos 49", "wait 100", "pos 73", "wait 100", "pos 97",
                                "wait 100", "close"}));
-  const std::pair<Op, string> cases[] = {{&CMainDlg::OnUpload, "Uploading..."},
-                                         {&CMainDlg::OnErase, "Erasing..."}};
-  for (const auto& [op, caption] : cases) {
+  for (auto [op, caption] : {std::pair<Op, string>{&CMainDlg::OnUpload, "Uploading..."},
+                             std::pair<Op, string>{&CMainDlg::OnErase, "Erasing..."}}) {
     host.log.clear();
     (dlg.*op)();
     EXPECT_EQ(host.log[1] + host.log[4] + host.log.end()[-2], "progress " + caption + "wait 750close");
   }
 }
 
-// With "Selection", "a-b" prints a to b, anything else from its number; Erase
+// With "Selection", "a-b" prints a to b, other text from its number; Erase
 // reads the whole text as one number. "All" gives zeros.
 TEST(SelectionRange, PrintoutAndEraseNumbers) {
-  const struct {
-    int mode;
-    const char* text;
-    PrintRange printout;
-    int erase;
-  } cases[] = {{0, "2-4", {0, 0}, 0},  {1, "12", {12, 0}, 12}, {1, "3-7-9", {3, 7}, 3},
-               {1, "-4", {-4, 0}, -4}, {1, "5-", {5, 0}, 5},   {1, " +5-x", {5, 0}, 5}};
-  for (const auto& c : cases) {
-    EXPECT_EQ(PrintoutRange(c.mode, c.text), c.printout) << c.text;
-    EXPECT_EQ(EraseStart(c.mode, c.text), c.erase) << c.text;
+  const std::tuple<int, string, PrintRange, int> cases[] = {
+      {0, "2-4", {0, 0}, 0}, {1, "3-7-9", {3, 7}, 3}, {1, "-4", {-4, 0}, -4}, {1, "5-", {5, 0}, 5}};
+  for (const auto& [mode, text, printout, erase] : cases) {
+    EXPECT_EQ(PrintoutRange(mode, text), printout) << text;
+    EXPECT_EQ(EraseStart(mode, text), erase) << text;
   }
 }
 

@@ -15,8 +15,9 @@ namespace brindle::test {
 
 using Strings = std::vector<std::string>;
 using std::string;
+using Int16 = std::int16_t;
 
-// Appends "name a,b,c" to `log` and returns `result`.
+// Log appends "name a,b,c" to `log` and returns `result`.
 struct Logger {
   template <class... A>
   int Log(const char* name, const A&... args) {
@@ -31,13 +32,13 @@ struct Logger {
 };
 
 // A bitmap loads when `bitmaps` holds its {depth, height, width}.
-struct FakeUploadCtrl final : IUploadCtrl, Logger {
+struct FakeUploadCtrl : IUploadCtrl, Logger {
   int RunUpload(int d, const string& p, int b, int l, int y, int s, int h, const string& list,
-                std::int16_t mode, std::int16_t level) override {
+                Int16 mode, Int16 level) override {
     return Log("RunUpload", d, p, b, l, y, s, h, list, mode, level);
   }
-  int RunUploadTcp(int d, const string& ip, const string& p, const string& list,
-                   std::int16_t mode, std::int16_t level) override {
+  int RunUploadTcp(int d, const string& ip, const string& p, const string& list, Int16 mode,
+                   Int16 level) override {
     return Log("RunUploadTcp", d, ip, p, list, mode, level);
   }
   int RunCommand(int c, const string& p, int b, int l, int y, int s, int h, int start, int size,
@@ -53,14 +54,14 @@ struct FakeUploadCtrl final : IUploadCtrl, Logger {
     std::tie(depth, height, width) = bitmaps[path];
     return 0;
   }
-  string MakePreviewFile(const string& path, int mode, std::int16_t level) override {
+  string MakePreviewFile(const string& path, int mode, Int16 level) override {
     Log("MakePreviewFile", path, mode, level);
     return "/cwd/Temp.bmp";
   }
   std::map<string, std::tuple<int, int, int>> bitmaps;
 };
 
-// Pictures load when `pictureSizes` holds their path.
+// Pictures load when `sizes` holds their path. Controls start enabled.
 struct FakeMainHost : IMainHost, Logger {
   void ListAppend(int id, const string& text) override { lists[id].push_back(text); }
   void ListSelect(int id, int i) override { selected[id] = ListText(id, i).empty() ? -1 : i; }
@@ -68,23 +69,21 @@ struct FakeMainHost : IMainHost, Logger {
   string ListText(int id, int i) override {
     return i >= 0 && i < static_cast<int>(lists[id].size()) ? lists[id][i] : "";
   }
-  void Enable(int id, bool enable) override { disabled[id] = !enable; }
+  void Enable(int id, bool on) override { disabled[id] = !on; }
   void SetText(int id, const string& text) override { texts[id] = text; }
   string GetText(int id) override { return texts[id]; }
   void SetReadOnly(int id, bool on) override { readOnly[id] = on; }
   void Check(int id) override { checked.push_back(id); }
   void ViewSetFullRowSelect() override {}
   void ViewInsertColumn(int, const string&, int) override {}
-  void ViewInsertRow(int row, const string& text) override {
-    rows.insert(rows.begin() + row, {text, "", "", ""});
+  void ViewInsertRow(int row, const string& s) override {
+    rows.insert(rows.begin() + row, {s, "", "", ""});
   }
-  void ViewSetCell(int row, int column, const string& text) override {
-    rows.at(row).at(column) = text;
-  }
+  void ViewSetCell(int row, int column, const string& s) override { rows.at(row).at(column) = s; }
   void ViewDeleteAll() override { rows.clear(), mark = -1; }
   int ViewSelectionMark() override { return mark; }
-  void SliderSetRange(int, int maximum) override { sliderMax = maximum; }
-  void SliderSetPos(int position) override { sliderPos = position; }
+  void SliderSetRange(int, int max) override { sliderMax = max; }
+  void SliderSetPos(int pos) override { sliderPos = pos; }
   int SliderPos() override { return sliderPos; }
   int SliderMax() override { return sliderMax; }
   bool ChooseLogoFile(const string&, string& path, string& name) override {
@@ -96,26 +95,20 @@ struct FakeMainHost : IMainHost, Logger {
     return true;
   }
   bool PreviewLoad(PreviewSide side, const string& path) override {
-    Log("load", static_cast<int>(side), path);
-    if (!pictureSizes.contains(path)) return false;
-    picture[static_cast<int>(side)] = path;
-    return true;
+    Log("load", int(side), path);
+    return sizes.contains(path) && (picture[int(side)] = path, true);
   }
-  bool PreviewHasPicture(PreviewSide side) override {
-    return !picture[static_cast<int>(side)].empty();
-  }
-  Size PreviewDisplaySize(PreviewSide side) override {
-    return pictureSizes[picture[static_cast<int>(side)]];
-  }
+  bool PreviewHasPicture(PreviewSide side) override { return !picture[int(side)].empty(); }
+  Size PreviewDisplaySize(PreviewSide side) override { return sizes[picture[int(side)]]; }
   void PreviewRefreshDisplays() override { Log("refresh"); }
   void InvalidateWindow() override { Log("invalidate"); }
   void PaintStretch(PreviewSide side, Rect r, Size s) override {
-    Log("stretch", static_cast<int>(side), r.left, r.top, r.right, r.bottom, s.width, s.height);
+    Log("stretch", int(side), r.left, r.top, r.right, r.bottom, s.width, s.height);
   }
   void PaintFill(Rect r) override { Log("fill", r.left, r.top, r.right, r.bottom); }
   void ProgressOpen(const string& caption) override { Log("progress", caption); }
   void ProgressSetRange(int lo, int hi) override { Log("range", lo, hi); }
-  void ProgressSetPos(int position) override { Log("pos", position); }
+  void ProgressSetPos(int pos) override { Log("pos", pos); }
   void ProgressClose() override { Log("close"); }
   void SetIcons() override { Log("icons"); }
   void RequestClose() override { Log("close-request"); }
@@ -123,21 +116,20 @@ struct FakeMainHost : IMainHost, Logger {
   void ShowSplash() override { Log("splash"); }
   void HideSplash() override { Log("unsplash"); }
   void Wait(int ms) override { Log("wait", ms); }
-  MsgAnswer Show(const string& text, const string& caption, MsgButtons buttons,
-                 MsgIcon icon) override {
+  MsgAnswer Show(const string& text, const string& caption, MsgButtons b, MsgIcon i) override {
     Log("message", text);
-    return messages.Show(text, caption, buttons, icon);
+    return messages.Show(text, caption, b, i);
   }
 
   std::map<int, Strings> lists;
   std::map<int, int> selected;
-  std::map<int, bool> disabled, readOnly;  // controls start enabled and writable
+  std::map<int, bool> disabled, readOnly;
   std::map<int, string> texts;
   std::vector<int> checked;
   std::vector<Strings> rows;
   int mark = -1, sliderMax = 0, sliderPos = 0;
   std::deque<string> chosen;
-  std::map<string, Size> pictureSizes;
+  std::map<string, Size> sizes;
   string picture[2];
   FakeMessageBox messages;
 };

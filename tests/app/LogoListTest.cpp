@@ -8,35 +8,26 @@ namespace {
 
 using Rows = std::vector<Strings>;
 
-// The same file twice gives two rows; kilobytes are of 1000 bytes.
-TEST_F(AppTest, AddingShowsRowsCountersAndSizes) {
+// Rows are numbered from 1 (the same file twice gives two); a file that does
+// not load or fit the device is refused and changes only the preview.
+TEST_F(AppTest, AddingAndRefusingLogos) {
   Open("s.bmp");
   Open("b.bmp", 8, 8);
   Open("s.bmp");
+  host.chosen.push_back("/l/none.bmp");
+  dlg.OnOpenFile();
+  Open("huge.bmp", 600, 100);
   EXPECT_EQ(host.rows, (Rows{{"0", "1", "s.bmp", "728"}, {"1", "2", "b.bmp", "8"},
                              {"2", "3", "s.bmp", "728"}}));
   EXPECT_EQ(Counters(), "Logo Files : 3 / 255|Logo size total : 1 / 250 KBytes|Width : 100|"
                         "Height : 50");
-  EXPECT_FALSE(host.disabled[id::kUpload]);
   EXPECT_EQ(dlg.LogoPathList(), "/l/s.bmp|/l/b.bmp|/l/s.bmp|");
-  dlg.UpdateCounters(0, 255999);
-  EXPECT_EQ(host.texts[id::kSizeCounter], "Logo size total : 255 / 250 KBytes");
-}
-
-// A file that does not load or does not fit the device is refused: only the
-// preview changes.
-TEST_F(AppTest, RefusedFilesOnlyChangeThePreview) {
-  Open("good.bmp");
-  const auto rows = host.rows;
-  const string counters = Counters();
-  host.chosen.push_back("/l/none.bmp");
-  dlg.OnOpenFile();
-  Open("huge.bmp", 600, 100);
   const ShownMessage refused{"Out of range bitmap file.", "Error", MsgButtons::Ok, MsgIcon::Stop};
   EXPECT_EQ(host.messages.shown, (std::vector<ShownMessage>{refused, refused}));
-  EXPECT_EQ(host.rows, rows);
-  EXPECT_EQ(Counters(), counters);
   EXPECT_EQ(ctrl.log.back(), "MakePreviewFile /l/huge.bmp,0,5");
+  EXPECT_FALSE(host.disabled[id::kUpload]);
+  dlg.UpdateCounters(0, 255999);  // kilobytes of 1000 bytes
+  EXPECT_EQ(host.texts[id::kSizeCounter], "Logo size total : 255 / 250 KBytes");
 }
 
 // A cancelled dialog adds nothing; after the 255th logo "Open file" refuses
@@ -52,14 +43,18 @@ TEST_F(AppTest, TheListHoldsUpTo255Logos) {
   EXPECT_EQ(dlg.logoCount(), 255);
 }
 
-// Remove asks, needs a row, renumbers the rest and keeps the preview and size
-// texts; removing the last logo clears the counters and the operations.
-TEST_F(AppTest, RemovingLogos) {
+// A click on a row shows its picture and sizes. Remove asks, needs a row,
+// renumbers the rest and keeps the preview; removing the last logo clears the
+// counters and the operations.
+TEST_F(AppTest, ChoosingAndRemovingLogos) {
   Open("a.bmp", 8, 8);
   Open("b.bmp", 16, 16);
   Open("c.bmp");
-  host.mark = 1;
-  dlg.OnListClick();
+  for (int mark : {-1, 3, 1}) {
+    host.mark = mark;
+    dlg.OnListClick();
+  }
+  EXPECT_EQ(ctrl.log.back(), "MakePreviewFile /l/b.bmp,0,5");
   host.messages.answers = {MsgAnswer::No};
   dlg.OnRemove();
   dlg.OnRemove();
@@ -100,20 +95,6 @@ TEST_F(AppTest, ResetEmptiesTheList) {
   Open("b.bmp", 8, 8);
   EXPECT_EQ(host.rows, (Rows{{"0", "1", "b.bmp", "8"}}));
   EXPECT_EQ(dlg.LogoPathList() + std::to_string(dlg.totalSize()), "/l/b.bmp|8");
-}
-
-// Clicking a row shows its picture and sizes; no row, nothing.
-TEST_F(AppTest, ClickingARowShowsItsPicture) {
-  Open("a.bmp", 8, 8);
-  Open("b.bmp");
-  host.log.clear();
-  for (int mark : {-1, 2, 0}) {
-    host.mark = mark;
-    dlg.OnListClick();
-  }
-  EXPECT_EQ(host.log, (Strings{"load 0,/l/a.bmp", "load 1,/cwd/Temp.bmp"}));
-  EXPECT_EQ(Counters(), "Logo Files : 2 / 255|Logo size total : 0 / 250 KBytes|Width : 8|"
-                        "Height : 8");
 }
 
 }  // namespace

@@ -1,15 +1,12 @@
-// Start-up, the port rule, the level, the ways to end and the preview panel.
+// Start-up, the port rule, the level and the preview panel.
 #include "app/FakeMainHost.h"
 
 namespace brindle::test {
 namespace {
 
 TEST_F(AppTest, StartSetsTheDefaults) {
-  EXPECT_EQ(host.texts, (std::map<int, string>{{id::kTcpPort, "9100"},
-                                               {id::kFileCounter, "Logo Files : 0 / 255"},
-                                               {id::kSizeCounter, "Logo size total : 0 / 250 KBytes"},
-                                               {id::kHeightText, "Height : 0"},
-                                               {id::kWidthText, "Width : 0"}}));
+  EXPECT_EQ(Counters(), "Logo Files : 0 / 255|Logo size total : 0 / 250 KBytes|Width : 0|Height : 0");
+  EXPECT_EQ(host.texts[id::kTcpPort], "9100");
   EXPECT_EQ(host.checked, (std::vector<int>{id::kHalftoneNone, id::kRangeAll, id::kSizeSingle}));
   EXPECT_TRUE(host.readOnly[id::kIpAddress] && host.disabled[id::kUpload]);
   EXPECT_EQ(dlg.level(), 5);
@@ -28,14 +25,6 @@ TEST_F(AppTest, PortRule) {
   EXPECT_TRUE(host.readOnly[id::kTcpPort]);
 }
 
-TEST_F(AppTest, BaudCodeOfEachListedRate) {
-  const int codes[] = {4, 5, 6, 7, 8, 10};  // 2400 ... 115200 bps
-  for (int i = 0; i < 6; ++i) {
-    host.ListSelect(id::kBaudList, i);
-    EXPECT_EQ(dlg.GetBaudCode(), codes[i]) << i;
-  }
-}
-
 // The slider position scaled to 0..10 and truncated; a zero-wide range gives 0.
 TEST_F(AppTest, LevelScalesTheSlider) {
   const int cases[][3] = {{10, 10, 10}, {10, 0, 0}, {3, 2, 6}, {0, 3, 0}};
@@ -49,12 +38,11 @@ TEST_F(AppTest, LevelScalesTheSlider) {
 
 // Beyond 270 x 230 the longer side is scaled to near 270 (wider) or 230.
 TEST(PreviewGeometry, DrawnSizesAndStrips) {
-  const int cases[][4] = {{270, 230, 270, 230}, {540, 200, 270, 100}, {272, 100, 269, 99},
-                          {200, 460, 100, 230}, {300, 290, 270, 261}, {234, 234, 229, 229}};
+  const int cases[][4] = {
+      {270, 230, 270, 230}, {272, 100, 269, 99}, {200, 460, 100, 230}, {300, 290, 270, 261}};
   for (const auto& [w, h, drawnW, drawnH] : cases) {
     EXPECT_EQ(PreviewDrawnSize(w, h), (Size{drawnW, drawnH})) << w << "x" << h;
   }
-  EXPECT_TRUE(PreviewStripsToClear(370, {100, 100}, {200, 150}).empty());
   EXPECT_EQ(PreviewStripsToClear(370, {100, 150}, {200, 100}),
             (std::vector<Rect>{{370, 128, 570, 178}}));
 }
@@ -62,7 +50,7 @@ TEST(PreviewGeometry, DrawnSizesAndStrips) {
 // Both halves are drawn at the left picture's size, and what a larger picture
 // left is cleared.
 TEST_F(AppTest, PaintingASmallerPictureClearsTheLeftovers) {
-  host.pictureSizes = {{"/b", {200, 150}}, {"/s", {100, 100}}, {"/cwd/Temp.bmp", {1, 1}}};
+  host.sizes = {{"/b", {200, 150}}, {"/s", {100, 100}}, {"/cwd/Temp.bmp", {1, 1}}};
   dlg.ShowPicture("/b");
   dlg.PaintPreview();
   host.log.clear();
@@ -79,12 +67,12 @@ TEST_F(AppTest, PaintingASmallerPictureClearsTheLeftovers) {
 // picture that does not load keeps the old one.
 TEST_F(AppTest, FailedLoadsKeepTheOldPictures) {
   host.log.clear();
-  host.pictureSizes = {{"/cwd/Temp.bmp", {8, 8}}};
+  host.sizes = {{"/cwd/Temp.bmp", {8, 8}}};
   dlg.ShowPicture("/a");
   dlg.PaintPreview();
-  host.pictureSizes = {{"/a", {8, 8}}};
+  host.sizes = {{"/a", {8, 8}}};
   dlg.ShowPicture("/a");
-  host.pictureSizes["/cwd/Temp.bmp"] = {8, 8};
+  host.sizes["/cwd/Temp.bmp"] = {8, 8};
   dlg.ShowPicture("/gone");
   EXPECT_EQ(host.log, (Strings{"load 0,/a", "load 1,/cwd/Temp.bmp", "load 0,/a",
                                "load 1,/cwd/Temp.bmp", "load 0,/gone", "load 1,/cwd/Temp.bmp",
