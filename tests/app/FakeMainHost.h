@@ -1,6 +1,6 @@
 #pragma once
-// A job object and a main window without a display: they keep what the logic
-// sets and log, in order, the calls that matter. AppTest is a started window.
+// A job and a main window without a display: they keep what the logic sets and
+// log, in order, the calls that matter. AppTest is a started window.
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -38,17 +38,13 @@ struct FakeUploadCtrl : IUploadCtrl, Logger {
     return Log("RunUpload", d, p, b, l, y, s, h, list, mode, level);
   }
   int RunUploadTcp(int d, const string& ip, const string& p, const string& list, Int16 mode,
-                   Int16 level) override {
-    return Log("RunUploadTcp", d, ip, p, list, mode, level);
-  }
+                   Int16 level) override { return Log("RunUploadTcp", d, ip, p, list, mode, level); }
   int RunCommand(int c, const string& p, int b, int l, int y, int s, int h, int start, int size,
                  int end) override {
     return Log("RunCommand", c, p, b, l, y, s, h, start, size, end);
   }
   int RunCommandTcp(int c, const string& ip, const string& p, int start, int size,
-                    int end) override {
-    return Log("RunCommandTcp", c, ip, p, start, size, end);
-  }
+                    int end) override { return Log("RunCommandTcp", c, ip, p, start, size, end); }
   int QueryBitmapSize(const string& path, int& depth, int& height, int& width) override {
     if (!bitmaps.contains(path)) return -1;
     std::tie(depth, height, width) = bitmaps[path];
@@ -76,10 +72,8 @@ struct FakeMainHost : IMainHost, Logger {
   void Check(int id) override { checked.push_back(id); }
   void ViewSetFullRowSelect() override {}
   void ViewInsertColumn(int, const string&, int) override {}
-  void ViewInsertRow(int row, const string& s) override {
-    rows.insert(rows.begin() + row, {s, "", "", ""});
-  }
-  void ViewSetCell(int row, int column, const string& s) override { rows.at(row).at(column) = s; }
+  void ViewInsertRow(int i, const string& s) override { rows.insert(rows.begin() + i, {s, "", "", ""}); }
+  void ViewSetCell(int i, int column, const string& s) override { rows.at(i).at(column) = s; }
   void ViewDeleteAll() override { rows.clear(), mark = -1; }
   int ViewSelectionMark() override { return mark; }
   void SliderSetRange(int, int max) override { sliderMax = max; }

@@ -1,4 +1,4 @@
-// The logo list: adding, refusing, removing, resetting and choosing rows.
+// The logo list: adding, refusing, choosing, removing and resetting.
 #include <algorithm>
 
 #include "app/FakeMainHost.h"
@@ -45,8 +45,8 @@ TEST_F(AppTest, TheListHoldsUpTo255Logos) {
 
 // A click on a row shows its picture and sizes. Remove asks, needs a row,
 // renumbers the rest and keeps the preview; removing the last logo clears the
-// counters and the operations.
-TEST_F(AppTest, ChoosingAndRemovingLogos) {
+// counters and the operations. Reset asks, then empties the list.
+TEST_F(AppTest, ChoosingRemovingAndResetting) {
   Open("a.bmp", 8, 8);
   Open("b.bmp", 16, 16);
   Open("c.bmp");
@@ -67,34 +67,28 @@ TEST_F(AppTest, ChoosingAndRemovingLogos) {
     host.mark = mark;
     dlg.OnRemove();
   }
+  const string empty = "Logo Files : 0 / 255|Logo size total : 0 / 250 KBytes|Width : 16|"
+                       "Height : 16";
   EXPECT_TRUE(host.rows.empty() && host.disabled[id::kRemove]);
-  EXPECT_EQ(Counters(), "Logo Files : 0 / 255|Logo size total : 0 / 250 KBytes|Width : 16|"
-                        "Height : 16");
+  EXPECT_EQ(Counters(), empty);
   EXPECT_EQ(dlg.previewPath(), "/l/b.bmp");
+  Open("d.bmp", 16, 16);
+  host.messages.answers = {MsgAnswer::No};
+  dlg.OnReset();
+  EXPECT_EQ(host.rows, (Rows{{"0", "1", "d.bmp", "32"}}));
+  dlg.OnReset();
+  EXPECT_TRUE(host.rows.empty() && host.disabled[id::kErase]);
+  EXPECT_EQ(Counters(), empty);
+  Open("e.bmp", 8, 8);
+  EXPECT_EQ(dlg.LogoPathList() + std::to_string(dlg.totalSize()), "/l/e.bmp|8");
   const ShownMessage ask{"Do you want to remove the selection?", "Remove", MsgButtons::YesNo,
-                         MsgIcon::Question};
+                         MsgIcon::Question},
+      reset{"Do you want to remove all of the selection?", "Remove", MsgButtons::YesNo,
+            MsgIcon::Question};
   EXPECT_EQ(host.messages.shown,
             (std::vector<ShownMessage>{
                 ask, ask, ask, {"There is no selected Item", "Remove", MsgButtons::Ok, MsgIcon::Stop},
-                ask, ask}));
-}
-
-// Reset asks, then empties the list but keeps the preview; numbering restarts.
-TEST_F(AppTest, ResetEmptiesTheList) {
-  Open("a.bmp");
-  host.messages.answers = {MsgAnswer::No};
-  dlg.OnReset();
-  EXPECT_EQ(dlg.logoCount(), 1);
-  dlg.OnReset();
-  EXPECT_EQ(host.messages.shown[1], (ShownMessage{"Do you want to remove all of the selection?",
-                                                  "Remove", MsgButtons::YesNo, MsgIcon::Question}));
-  EXPECT_EQ(Counters(), "Logo Files : 0 / 255|Logo size total : 0 / 250 KBytes|Width : 100|"
-                        "Height : 50");
-  EXPECT_TRUE(host.disabled[id::kErase]);
-  EXPECT_EQ(dlg.previewPath(), "/l/a.bmp");
-  Open("b.bmp", 8, 8);
-  EXPECT_EQ(host.rows, (Rows{{"0", "1", "b.bmp", "8"}}));
-  EXPECT_EQ(dlg.LogoPathList() + std::to_string(dlg.totalSize()), "/l/b.bmp|8");
+                ask, ask, reset, reset}));
 }
 
 }  // namespace

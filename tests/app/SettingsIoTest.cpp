@@ -1,7 +1,5 @@
 // The settings files as the window reads them at start-up and writes them at
 // close.
-#include <filesystem>
-
 #include "app/FakeMainHost.h"
 #include "support/TempDir.h"
 
@@ -36,36 +34,33 @@ TEST_F(SettingsIo, CloseWritesBothFiles) {
             "Parity=0\r\r\nStopBit=0\r\r\nHandShake=0\r\r\n");
 }
 
-// The list comes back measured again, the last logo shown; a port file of
-// another section is not read.
+// The list comes back measured again, the last logo shown, the selections
+// restored; a port file of another section is not read.
 TEST_F(SettingsIo, StartingAgainRestoresTheListAndTheSelections) {
   ctrl.bitmaps = {{"/l/a.bmp", {1, 48, 512}}, {"/l/b.bmp", {24, 50, 100}}};
+  const string ports = "[LOGO]\r\r\nPrinter=1\r\r\nPort=3\r\r\nBaudRate=5\r\r\nBitLength=0\r\r\n"
+                       "Parity=-1\r\r\nStopBit=0\r\r\nHandShake=0\r\r\n";
   {
     Window w(ctrl, dir.str());
     w.chosen = {"/l/a.bmp", "/l/b.bmp"};
     w.dlg.OnOpenFile();
     w.dlg.OnOpenFile();
-    for (auto [list, index] : {std::pair{id::kDeviceList, 1}, {id::kPortList, 3},
-                               {id::kBaudList, 5}, {id::kParityList, -1}}) {
-      w.ListSelect(list, index);
-    }
+    w.ListSelect(id::kDeviceList, 1);
+    w.ListSelect(id::kPortList, 3);
+    w.ListSelect(id::kBaudList, 5);
+    w.ListSelect(id::kParityList, -1);
     w.dlg.OnClose();
   }
-  EXPECT_EQ(dir.Read("files.ini"),
-            "[LOGO]\r\r\nLogofile1=/l/a.bmp|a.bmp|3072|48|512\r\r\n"
-            "Logofile2=/l/b.bmp|b.bmp|728|50|100\r\r\n");
-  EXPECT_EQ(dir.Read("nvupload.ini"),
-            "[LOGO]\r\r\nPrinter=1\r\r\nPort=3\r\r\nBaudRate=5\r\r\nBitLength=0\r\r\n"
-            "Parity=-1\r\r\nStopBit=0\r\r\nHandShake=0\r\r\n");
+  EXPECT_EQ(dir.Read("files.ini"), "[LOGO]\r\r\nLogofile1=/l/a.bmp|a.bmp|3072|48|512\r\r\n"
+                                   "Logofile2=/l/b.bmp|b.bmp|728|50|100\r\r\n");
+  EXPECT_EQ(dir.Read("nvupload.ini"), ports);
   ctrl.bitmaps["/l/b.bmp"] = {24, 16, 16};
   Window w(ctrl, dir.str());
   EXPECT_EQ(w.rows, (std::vector<Strings>{{"0", "1", "a.bmp", "3072"}, {"1", "2", "b.bmp", "32"}}));
-  EXPECT_EQ(w.selected, (std::map<int, int>{{id::kDeviceList, 1}, {id::kPortList, 3},
-                                            {id::kBaudList, 5}, {id::kBitLengthList, 0},
-                                            {id::kParityList, -1}, {id::kStopBitList, 0},
-                                            {id::kHandshakeList, 0}}));
   EXPECT_FALSE(w.readOnly[id::kIpAddress]);  // the port rule ran
   EXPECT_EQ(w.dlg.previewPath(), "/l/b.bmp");
+  w.dlg.OnClose();
+  EXPECT_EQ(dir.Read("nvupload.ini"), ports);
   dir.Write("nvupload.ini", "[PORT]\r\r\nPort=0\r\r\n");
   EXPECT_EQ(Window(ctrl, dir.str()).selected[id::kPortList], 4);
 }
@@ -98,8 +93,7 @@ TEST_F(SettingsIo, SavingReportsEachFileItCouldNotWrite) {
   const std::pair<string, string> cases[] = {
       {taken, "Could not save " + taken + "/files.ini: Is a directory"},
       {blocked, "Could not save " + blocked + "/files.ini: Not a directory\nCould not save " +
-                    blocked + "/nvupload.ini: Not a directory"},
-  };
+                    blocked + "/nvupload.ini: Not a directory"}};
   for (const auto& [folder, message] : cases) {
     Window w(ctrl, folder);
     w.dlg.OnClose();
@@ -107,7 +101,7 @@ TEST_F(SettingsIo, SavingReportsEachFileItCouldNotWrite) {
               (std::vector<ShownMessage>{{message, "Error", MsgButtons::Ok, MsgIcon::Stop}}));
     EXPECT_EQ(w.log.back(), "end 2");
   }
-  EXPECT_TRUE(std::filesystem::exists(taken + "/nvupload.ini"));
+  EXPECT_TRUE(dir.Exists("taken/nvupload.ini"));
 }
 
 }  // namespace
