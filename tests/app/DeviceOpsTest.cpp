@@ -1,13 +1,13 @@
 // Upload, Erase and Printout: the job gets the choices of this moment, the
 // overwriting jobs ask first, progress runs, then the result is reported.
 #include "app/FakeMainHost.h"
-#include "app/ProgressPlacement.h"
 #include "app/SelectionRange.h"
 
 namespace brindle::test {
 namespace {
 
 using Op = void (CMainDlg::*)();
+using enum MsgIcon;
 
 // Erase sends code 3, Printout the device index; parallel ports still pass
 // the serial lists.
@@ -37,19 +37,19 @@ TEST_F(AppTest, EachJobGetsTheChoicesOfThisMoment) {
 // Printout reports nothing, also when it fails; answering No runs nothing.
 // Each case: the job result, the answers, the messages shown.
 TEST_F(AppTest, QuestionsAndResults) {
-  const ShownMessage upload{"Logo file is written in the NV image area of the device. Continue it?",
-                            "Upload", MsgButtons::YesNo, MsgIcon::Question},
-      erase{"NV image all Delete. Continue it?", "Erase", MsgButtons::YesNo, MsgIcon::Question};
+  const ShownMessage upload = Box(
+      "Logo file is written in the NV image area of the device. Continue it?", "Upload", Question);
+  const ShownMessage erase = Box("NV image all Delete. Continue it?", "Erase", Question);
   const string failed = "Communication error. Can not be transmitted.";
   const std::tuple<int, std::deque<MsgAnswer>, std::vector<ShownMessage>> cases[] = {
-      {JobOk, {}, {upload, {"Upload finished, and Writing of bit image completed. \r\nLogo becomes "
-                            "available after the reset of a device.",
-                            "Upload", MsgButtons::Ok, MsgIcon::Information},
-                   erase, {"Upload finished, and Cleaning of NV Image completed. \r\n Logo becomes "
-                           "available after the reset of a device.",
-                           "Erase", MsgButtons::Ok, MsgIcon::Information}}},
-      {JobStreamFailed, {}, {upload, {failed, "Upload", MsgButtons::Ok, MsgIcon::Stop}, erase,
-                             {failed, "Error", MsgButtons::Ok, MsgIcon::Stop}}},
+      {JobOk, {}, {upload, Box("Upload finished, and Writing of bit image completed. \r\nLogo "
+                               "becomes available after the reset of a device.",
+                               "Upload", Information),
+                   erase, Box("Upload finished, and Cleaning of NV Image completed. \r\n Logo "
+                              "becomes available after the reset of a device.",
+                              "Erase", Information)}},
+      {JobStreamFailed, {}, {upload, Box(failed, "Upload", Stop), erase,
+                             Box(failed, "Error", Stop)}},
       {JobOk, {MsgAnswer::No, MsgAnswer::No}, {upload, erase}}};
   for (const auto& [result, answers, shown] : cases) {
     ctrl.result = result;
@@ -79,17 +79,11 @@ TEST_F(AppTest, ProgressAnimation) {
 // reads the whole text as one number. "All" gives zeros.
 TEST(SelectionRange, PrintoutAndEraseNumbers) {
   const std::tuple<int, string, PrintRange, int> cases[] = {
-      {0, "2-4", {0, 0}, 0}, {1, "3-7-9", {3, 7}, 3}, {1, "-4", {-4, 0}, -4}, {1, "5-", {5, 0}, 5}};
+      {0, "2-4", {0, 0}, 0}, {1, "3-7-9", {3, 7}, 3}, {1, "-4", {-4, 0}, -4}};
   for (const auto& [mode, text, printout, erase] : cases) {
     EXPECT_EQ(PrintoutRange(mode, text), printout) << text;
     EXPECT_EQ(EraseStart(mode, text), erase) << text;
   }
-}
-
-// Centred by half the corner difference (truncated) from the owner's client
-// origin.
-TEST(ProgressPlacement, Centred) {
-  EXPECT_EQ(ProgressWindowPosition({0, 0, 10, 10}, {0, 0, 13, 15}, {5, 9}), (Point{4, 7}));
 }
 
 }  // namespace

@@ -17,6 +17,11 @@ using Strings = std::vector<std::string>;
 using std::string;
 using Int16 = std::int16_t;
 
+// A message box as the app shows it: a question asks Yes or No, the rest OK.
+inline ShownMessage Box(const string& text, const string& caption, MsgIcon icon) {
+  return {text, caption, icon == MsgIcon::Question ? MsgButtons::YesNo : MsgButtons::Ok, icon};
+}
+
 // Log appends "name a,b,c" to `log` and returns `result`.
 struct Logger {
   template <class... A>
@@ -38,7 +43,9 @@ struct FakeUploadCtrl : IUploadCtrl, Logger {
     return Log("RunUpload", d, p, b, l, y, s, h, list, mode, level);
   }
   int RunUploadTcp(int d, const string& ip, const string& p, const string& list, Int16 mode,
-                   Int16 level) override { return Log("RunUploadTcp", d, ip, p, list, mode, level); }
+                   Int16 level) override {
+    return Log("RunUploadTcp", d, ip, p, list, mode, level);
+  }
   int RunCommand(int c, const string& p, int b, int l, int y, int s, int h, int start, int size,
                  int end) override {
     return Log("RunCommand", c, p, b, l, y, s, h, start, size, end);
@@ -72,7 +79,9 @@ struct FakeMainHost : IMainHost, Logger {
   void Check(int id) override { checked.push_back(id); }
   void ViewSetFullRowSelect() override {}
   void ViewInsertColumn(int, const string&, int) override {}
-  void ViewInsertRow(int i, const string& s) override { rows.insert(rows.begin() + i, {s, "", "", ""}); }
+  void ViewInsertRow(int i, const string& s) override {
+    rows.insert(rows.begin() + i, {s, "", "", ""});
+  }
   void ViewSetCell(int i, int column, const string& s) override { rows.at(i).at(column) = s; }
   void ViewDeleteAll() override { rows.clear(), mark = -1; }
   int ViewSelectionMark() override { return mark; }

@@ -1,28 +1,31 @@
-// Start-up, the port rule, the level and the preview panel.
+// Start-up, the port rule, the level, the preview panel and the logo list.
+#include <algorithm>
+
 #include "app/FakeMainHost.h"
 
 namespace brindle::test {
 namespace {
 
+using Rows = std::vector<Strings>;
+using enum MsgIcon;
+
 TEST_F(AppTest, StartSetsTheDefaults) {
-  EXPECT_EQ(Counters(), "Logo Files : 0 / 255|Logo size total : 0 / 250 KBytes|Width : 0|"
-                        "Height : 0");
   EXPECT_EQ(host.checked, (std::vector<int>{id::kHalftoneNone, id::kRangeAll, id::kSizeSingle}));
   EXPECT_TRUE(host.readOnly[id::kIpAddress] && host.disabled[id::kUpload]);
-  EXPECT_EQ(dlg.level(), 5);
+  EXPECT_EQ(Counters(), "Logo Files : 0 / 255|Logo size total : 0 / 250 KBytes|Width : 0|"
+                        "Height : 0");
 }
 
 // Serial lists only for COM ports, the address only for TCP/IP; no selection
 // changes nothing.
 TEST_F(AppTest, PortRule) {
-  const int cases[][3] = {{2, 0, 0}, {3, 0, 1}, {-1, 0, 1}, {4, 1, 0}, {15, 1, 0}};
+  const int cases[][3] = {{2, 0, 0}, {3, 0, 1}, {-1, 0, 1}, {4, 1, 0}};
   for (const auto& [port, serial, ipWritable] : cases) {
     host.ListSelect(id::kPortList, port);
     dlg.OnPortSelChange();
     EXPECT_EQ(host.disabled[id::kBaudList] + host.disabled[id::kHandshakeList], 2 * !serial);
     EXPECT_EQ(host.readOnly[id::kIpAddress], !ipWritable) << port;
   }
-  EXPECT_TRUE(host.readOnly[id::kTcpPort]);
 }
 
 // The slider position scaled to 0..10 and truncated; a zero-wide range gives 0.
@@ -38,10 +41,8 @@ TEST_F(AppTest, LevelScalesTheSlider) {
 
 // Beyond 270 x 230 the longer side is scaled to near 270 (wider) or 230.
 TEST(PreviewGeometry, DrawnSizes) {
-  const int cases[][4] = {{270, 230, 270, 230}, {272, 100, 269, 99}, {200, 460, 100, 230}};
-  for (const auto& [w, h, drawnW, drawnH] : cases) {
-    EXPECT_EQ(PreviewDrawnSize(w, h), (Size{drawnW, drawnH})) << w << "x" << h;
-  }
+  EXPECT_EQ(PreviewDrawnSize(270, 230), (Size{270, 230}));
+  EXPECT_EQ(PreviewDrawnSize(272, 100), (Size{269, 99}));
 }
 
 // Both halves are drawn at the left picture's size; what a larger picture
@@ -60,20 +61,16 @@ TEST_F(AppTest, PaintingASmallerPictureClearsTheLeftovers) {
                                "fill 704,258,974,289"}));
 }
 
-// Nothing is drawn without a left picture or after a failed conversion; a
-// picture that does not load keeps the old one.
+// A failed conversion repaints nothing; a picture that does not load keeps
+// the old one.
 TEST_F(AppTest, FailedLoadsKeepTheOldPictures) {
-  host.log.clear();
-  host.sizes = {{"/cwd/Temp.bmp", {8, 8}}};
-  dlg.ShowPicture("/a");
-  dlg.PaintPreview();
   host.sizes = {{"/a", {8, 8}}};
   dlg.ShowPicture("/a");
   host.sizes["/cwd/Temp.bmp"] = {8, 8};
   dlg.ShowPicture("/gone");
-  EXPECT_EQ(host.log, (Strings{"load 0,/a", "load 1,/cwd/Temp.bmp", "load 0,/a",
-                               "load 1,/cwd/Temp.bmp", "load 0,/gone", "load 1,/cwd/Temp.bmp",
-                               "refresh", "invalidate"}));
+  EXPECT_EQ(Strings(host.log.begin() + 4, host.log.end()),
+            (Strings{"load 0,/a", "load 1,/cwd/Temp.bmp", "load 0,/gone", "load 1,/cwd/Temp.bmp",
+                     "refresh", "invalidate"}));
   EXPECT_EQ(host.picture[0], "/a");
 }
 
@@ -88,6 +85,83 @@ TEST_F(AppTest, HalftoneChoicesConvertAgain) {
   dlg.OnHalftoneNone();
   EXPECT_EQ(ctrl.log, (Strings{"MakePreviewFile /a,0,5", "MakePreviewFile /a,1,8",
                                "MakePreviewFile /a,1,2", "MakePreviewFile /a,0,2"}));
+}
+
+// Rows are numbered from 1 (the same file twice gives two); a file that does
+// not load or fit the device is refused and changes only the preview.
+TEST_F(AppTest, AddingAndRefusingLogos) {
+  Open("s.bmp");
+  Open("b.bmp", 8, 8);
+  Open("s.bmp");
+  host.chosen.push_back("/l/none.bmp");
+  dlg.OnOpenFile();
+  Open("huge.bmp", 600, 100);
+  EXPECT_EQ(host.rows, (Rows{{"0", "1", "s.bmp", "728"}, {"1", "2", "b.bmp", "8"},
+                             {"2", "3", "s.bmp", "728"}}));
+  EXPECT_EQ(Counters(), "Logo Files : 3 / 255|Logo size total : 1 / 250 KBytes|Width : 100|"
+                        "Height : 50");
+  EXPECT_EQ(dlg.LogoPathList(), "/l/s.bmp|/l/b.bmp|/l/s.bmp|");
+  const ShownMessage refused = Box("Out of range bitmap file.", "Error", Stop);
+  EXPECT_EQ(host.messages.shown, (std::vector<ShownMessage>{refused, refused}));
+  EXPECT_EQ(ctrl.log.back(), "MakePreviewFile /l/huge.bmp,0,5");
+  EXPECT_FALSE(host.disabled[id::kUpload]);
+  dlg.UpdateCounters(0, 255999);  // kilobytes of 1000 bytes
+  EXPECT_EQ(host.texts[id::kSizeCounter], "Logo size total : 255 / 250 KBytes");
+}
+
+// A cancelled dialog adds nothing; after the 255th logo "Open file" refuses
+// without a dialog.
+TEST_F(AppTest, TheListHoldsUpTo255Logos) {
+  dlg.OnOpenFile();
+  for (int i = 0; i < 255; ++i) Open("l.bmp", 8, 8);
+  EXPECT_TRUE(host.messages.shown.empty());
+  dlg.OnOpenFile();
+  EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "dialog"), 256);
+  EXPECT_EQ(host.messages.shown.at(0), Box("Don't read files any more.", "Open", Exclamation));
+  EXPECT_EQ(dlg.logoCount(), 255);
+}
+
+// A click on a row shows its picture and sizes. Remove asks, needs a row,
+// renumbers the rest and keeps the preview; removing the last logo clears the
+// counters and the operations. Reset asks, then empties the list.
+TEST_F(AppTest, ChoosingRemovingAndResetting) {
+  Open("a.bmp", 8, 8);
+  Open("b.bmp", 16, 16);
+  Open("c.bmp");
+  for (int mark : {-1, 3, 1}) {
+    host.mark = mark;
+    dlg.OnListClick();
+  }
+  EXPECT_EQ(ctrl.log.back(), "MakePreviewFile /l/b.bmp,0,5");
+  host.messages.answers = {MsgAnswer::No};
+  dlg.OnRemove();
+  dlg.OnRemove();
+  EXPECT_EQ(host.rows, (Rows{{"0", "1", "a.bmp", "8"}, {"1", "2", "c.bmp", "728"}}));
+  EXPECT_EQ(dlg.LogoPathList() + std::to_string(dlg.totalSize()), "/l/a.bmp|/l/c.bmp|736");
+  const string empty = "Logo Files : 0 / 255|Logo size total : 0 / 250 KBytes|Width : 16|"
+                       "Height : 16";
+  EXPECT_EQ(Counters(), "Logo Files : 2" + empty.substr(14));
+  for (int mark : {2, 1, 0}) {  // 2 is past the end
+    host.mark = mark;
+    dlg.OnRemove();
+  }
+  EXPECT_TRUE(host.rows.empty() && host.disabled[id::kRemove]);
+  EXPECT_EQ(Counters(), empty);
+  EXPECT_EQ(dlg.previewPath(), "/l/b.bmp");
+  Open("d.bmp", 16, 16);
+  host.messages.answers = {MsgAnswer::No};
+  dlg.OnReset();
+  EXPECT_EQ(host.rows, (Rows{{"0", "1", "d.bmp", "32"}}));
+  dlg.OnReset();
+  EXPECT_TRUE(host.rows.empty() && host.disabled[id::kErase]);
+  EXPECT_EQ(Counters(), empty);
+  Open("e.bmp", 8, 8);
+  EXPECT_EQ(dlg.LogoPathList() + std::to_string(dlg.totalSize()), "/l/e.bmp|8");
+  const ShownMessage ask = Box("Do you want to remove the selection?", "Remove", Question),
+                     reset = Box("Do you want to remove all of the selection?", "Remove", Question);
+  const ShownMessage none = Box("There is no selected Item", "Remove", Stop);
+  EXPECT_EQ(host.messages.shown, (std::vector<ShownMessage>{ask, ask, ask, none, ask, ask, reset,
+                                                            reset}));
 }
 
 }  // namespace
