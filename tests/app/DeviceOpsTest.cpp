@@ -1,5 +1,4 @@
-// Upload, Erase and Printout: the job gets the choices of this moment, the
-// overwriting jobs ask first, progress runs, then the result is reported.
+// Upload, Erase and Printout: the job's arguments, questions, progress, results.
 #include "app/FakeMainHost.h"
 #include "app/SelectionRange.h"
 
@@ -9,13 +8,13 @@ namespace {
 using Op = void (CMainDlg::*)();
 using enum MsgIcon;
 
-// Erase sends code 3, Printout the device index; parallel ports still pass
-// the serial lists.
+// Erase sends code 3, Printout the device index; LPT still passes the serial lists.
 TEST_F(AppTest, EachJobGetsTheChoicesOfThisMoment) {
   Open("a.bmp");
   Open("b.bmp");
   host.selected = {{id::kDeviceList, 1}, {id::kBaudList, 5}, {id::kParityList, 2}};
-  host.texts = {{id::kIpAddress, "1.2.3.4"}, {id::kTcpPort, "9100"}, {id::kSelectionNumber, "2-4"}};
+  host.texts[id::kIpAddress] = "1.2.3.4";
+  host.texts[id::kSelectionNumber] = "2-4";
   host.SliderSetPos(7);
   dlg.OnHalftoneDiffusion();
   dlg.OnRange(1);
@@ -34,8 +33,7 @@ TEST_F(AppTest, EachJobGetsTheChoicesOfThisMoment) {
   }
 }
 
-// Printout reports nothing, also when it fails; answering No runs nothing.
-// Each case: the job result, the answers, the messages shown.
+// Each case: job result, answers, boxes shown. Printout reports nothing; No runs nothing.
 TEST_F(AppTest, QuestionsAndResults) {
   const ShownMessage upload = Box(
       "Logo file is written in the NV image area of the device. Continue it?", "Upload", Question);
@@ -75,11 +73,10 @@ TEST_F(AppTest, ProgressAnimation) {
   EXPECT_EQ(host.log[17] + host.log.end()[-2], "wait 750close");
 }
 
-// With "Selection", "a-b" prints a to b, other text from its number; Erase
-// reads the whole text as one number. "All" gives zeros.
+// "a-b" prints a to b (a "-" ends b, a leading one is a sign); Erase reads one number.
 TEST(SelectionRange, PrintoutAndEraseNumbers) {
   const std::tuple<int, string, PrintRange, int> cases[] = {
-      {0, "2-4", {0, 0}, 0}, {1, "3-7-9", {3, 7}, 3}, {1, "-4", {-4, 0}, -4}};
+      {1, "3-7-9", {3, 7}, 3}, {1, "-4", {-4, 0}, -4}};
   for (const auto& [mode, text, printout, erase] : cases) {
     EXPECT_EQ(PrintoutRange(mode, text), printout) << text;
     EXPECT_EQ(EraseStart(mode, text), erase) << text;

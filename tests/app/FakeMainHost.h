@@ -15,9 +15,9 @@ namespace brindle::test {
 
 using Strings = std::vector<std::string>;
 using std::string;
-using Int16 = std::int16_t;
+using I16 = std::int16_t;
 
-// A message box as the app shows it: a question asks Yes or No, the rest OK.
+// A box as the app shows it: a question asks Yes or No, the rest OK.
 inline ShownMessage Box(const string& text, const string& caption, MsgIcon icon) {
   return {text, caption, icon == MsgIcon::Question ? MsgButtons::YesNo : MsgButtons::Ok, icon};
 }
@@ -39,25 +39,26 @@ struct Logger {
 // A bitmap loads when `bitmaps` holds its {depth, height, width}.
 struct FakeUploadCtrl : IUploadCtrl, Logger {
   int RunUpload(int d, const string& p, int b, int l, int y, int s, int h, const string& list,
-                Int16 mode, Int16 level) override {
+                I16 mode, I16 level) override {
     return Log("RunUpload", d, p, b, l, y, s, h, list, mode, level);
   }
-  int RunUploadTcp(int d, const string& ip, const string& p, const string& list, Int16 mode,
-                   Int16 level) override {
+  int RunUploadTcp(int d, const string& ip, const string& p, const string& list, I16 mode,
+                   I16 level) override {
     return Log("RunUploadTcp", d, ip, p, list, mode, level);
   }
-  int RunCommand(int c, const string& p, int b, int l, int y, int s, int h, int start, int size,
-                 int end) override {
-    return Log("RunCommand", c, p, b, l, y, s, h, start, size, end);
+  int RunCommand(int c, const string& p, int b, int l, int y, int s, int h, int i, int z,
+                 int e) override {
+    return Log("RunCommand", c, p, b, l, y, s, h, i, z, e);
   }
-  int RunCommandTcp(int c, const string& ip, const string& p, int start, int size,
-                    int end) override { return Log("RunCommandTcp", c, ip, p, start, size, end); }
+  int RunCommandTcp(int c, const string& ip, const string& p, int i, int z, int e) override {
+    return Log("RunCommandTcp", c, ip, p, i, z, e);
+  }
   int QueryBitmapSize(const string& path, int& depth, int& height, int& width) override {
     if (!bitmaps.contains(path)) return -1;
     std::tie(depth, height, width) = bitmaps[path];
     return 0;
   }
-  string MakePreviewFile(const string& path, int mode, Int16 level) override {
+  string MakePreviewFile(const string& path, int mode, I16 level) override {
     Log("MakePreviewFile", path, mode, level);
     return "/cwd/Temp.bmp";
   }

@@ -16,8 +16,7 @@ TEST_F(AppTest, StartSetsTheDefaults) {
                         "Height : 0");
 }
 
-// Serial lists only for COM ports, the address only for TCP/IP; no selection
-// changes nothing.
+// Serial lists only for COM ports, the address only for TCP/IP; none: no change.
 TEST_F(AppTest, PortRule) {
   const int cases[][3] = {{2, 0, 0}, {3, 0, 1}, {-1, 0, 1}, {4, 1, 0}};
   for (const auto& [port, serial, ipWritable] : cases) {
@@ -28,67 +27,39 @@ TEST_F(AppTest, PortRule) {
   }
 }
 
-// The slider position scaled to 0..10 and truncated; a zero-wide range gives 0.
-TEST_F(AppTest, LevelScalesTheSlider) {
-  const int cases[][3] = {{10, 10, 10}, {3, 2, 6}, {0, 3, 0}};
-  for (const auto& [max, position, level] : cases) {
-    host.SliderSetRange(0, max);
-    host.SliderSetPos(position);
-    dlg.UpdateHalftoneLevel();
-    EXPECT_EQ(dlg.level(), level) << max << " " << position;
-  }
-}
-
-// Beyond 270 x 230 the longer side is scaled to near 270 (wider) or 230.
-TEST(PreviewGeometry, DrawnSizes) {
-  EXPECT_EQ(PreviewDrawnSize(270, 230), (Size{270, 230}));
-  EXPECT_EQ(PreviewDrawnSize(272, 100), (Size{269, 99}));
-}
-
-// Both halves are drawn at the left picture's size; what a larger picture
-// left is cleared.
-TEST_F(AppTest, PaintingASmallerPictureClearsTheLeftovers) {
-  host.sizes = {{"/b", {300, 290}}, {"/s", {100, 260}}, {"/cwd/Temp.bmp", {1, 1}}};
+// Both halves drawn at the left size, scaled to fit, and a larger picture's rest
+// cleared; nothing repainted after a failed conversion, no right half without one.
+TEST_F(AppTest, PaintingThePreview) {
+  host.sizes = {{"/b", {300, 290}}, {"/s", {100, 260}}};
   dlg.ShowPicture("/b");
   dlg.PaintPreview();
-  host.log.clear();
+  host.sizes["/cwd/Temp.bmp"] = {1, 1};
   dlg.ShowPicture("/s");
   dlg.PaintPreview();
-  EXPECT_EQ(host.log, (Strings{"load 0,/s", "load 1,/cwd/Temp.bmp", "refresh", "invalidate",
-                               "stretch 0,370,28,458,258,100,260",
-                               "stretch 1,704,28,792,258,100,260", "fill 458,28,640,289",
-                               "fill 370,258,640,289", "fill 792,28,974,289",
-                               "fill 704,258,974,289"}));
-}
-
-// A failed conversion repaints nothing; a picture that does not load keeps
-// the old one.
-TEST_F(AppTest, FailedLoadsKeepTheOldPictures) {
-  host.sizes = {{"/a", {8, 8}}};
-  dlg.ShowPicture("/a");
-  host.sizes["/cwd/Temp.bmp"] = {8, 8};
-  dlg.ShowPicture("/gone");
   EXPECT_EQ(Strings(host.log.begin() + 4, host.log.end()),
-            (Strings{"load 0,/a", "load 1,/cwd/Temp.bmp", "load 0,/gone", "load 1,/cwd/Temp.bmp",
-                     "refresh", "invalidate"}));
-  EXPECT_EQ(host.picture[0], "/a");
+            (Strings{"load 0,/b", "load 1,/cwd/Temp.bmp", "stretch 0,370,28,640,289,300,290",
+                     "load 0,/s", "load 1,/cwd/Temp.bmp", "refresh", "invalidate",
+                     "stretch 0,370,28,458,258,100,260", "stretch 1,704,28,792,258,100,260",
+                     "fill 458,28,640,289", "fill 370,258,640,289", "fill 792,28,974,289",
+                     "fill 704,258,974,289"}));
 }
 
-// Each halftone choice converts the shown picture again with its mode and the
-// slider's level of that moment.
+// Each halftone choice converts again with its mode and the level of that
+// moment: the slider scaled to 0..10, truncated; 0 for a zero-wide slider.
 TEST_F(AppTest, HalftoneChoicesConvertAgain) {
   dlg.ShowPicture("/a");
-  host.SliderSetPos(8);
-  dlg.OnHalftoneDiffusion();
+  host.SliderSetRange(0, 3);
   host.SliderSetPos(2);
+  dlg.OnHalftoneDiffusion();
+  host.SliderSetPos(3);
   dlg.OnLevelReleased();
+  host.SliderSetRange(0, 0);
   dlg.OnHalftoneNone();
-  EXPECT_EQ(ctrl.log, (Strings{"MakePreviewFile /a,0,5", "MakePreviewFile /a,1,8",
-                               "MakePreviewFile /a,1,2", "MakePreviewFile /a,0,2"}));
+  EXPECT_EQ(ctrl.log, (Strings{"MakePreviewFile /a,0,5", "MakePreviewFile /a,1,6",
+                               "MakePreviewFile /a,1,10", "MakePreviewFile /a,0,0"}));
 }
 
-// Rows are numbered from 1 (the same file twice gives two); a file that does
-// not load or fit the device is refused and changes only the preview.
+// Rows numbered from 1, a file twice in two; a refused file changes only the preview.
 TEST_F(AppTest, AddingAndRefusingLogos) {
   Open("s.bmp");
   Open("b.bmp", 8, 8);
@@ -109,8 +80,7 @@ TEST_F(AppTest, AddingAndRefusingLogos) {
   EXPECT_EQ(host.texts[id::kSizeCounter], "Logo size total : 255 / 250 KBytes");
 }
 
-// A cancelled dialog adds nothing; after the 255th logo "Open file" refuses
-// without a dialog.
+// A cancelled dialog adds nothing; after 255 logos "Open file" shows no dialog.
 TEST_F(AppTest, TheListHoldsUpTo255Logos) {
   dlg.OnOpenFile();
   for (int i = 0; i < 255; ++i) Open("l.bmp", 8, 8);
@@ -121,9 +91,7 @@ TEST_F(AppTest, TheListHoldsUpTo255Logos) {
   EXPECT_EQ(dlg.logoCount(), 255);
 }
 
-// A click on a row shows its picture and sizes. Remove asks, needs a row,
-// renumbers the rest and keeps the preview; removing the last logo clears the
-// counters and the operations. Reset asks, then empties the list.
+// A click shows a row's logo; Remove and Reset ask, renumber or empty the list.
 TEST_F(AppTest, ChoosingRemovingAndResetting) {
   Open("a.bmp", 8, 8);
   Open("b.bmp", 16, 16);

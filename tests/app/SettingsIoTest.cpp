@@ -1,5 +1,4 @@
-// The settings files as the window reads them at start-up and writes them at
-// close.
+// The settings files as the window reads them at start-up and writes them at close.
 #include "app/FakeMainHost.h"
 #include "support/TempDir.h"
 
@@ -18,8 +17,7 @@ struct SettingsIo : ::testing::Test {
   TempDir dir;
 };
 
-// Exit asks the window to close, which makes the folder and writes both files;
-// Enter and Esc end it at once, writing nothing.
+// Close makes the folder and writes both files; Enter and Esc write nothing.
 TEST_F(SettingsIo, CloseWritesBothFiles) {
   Window w(ctrl, dir.File("new/brindle"));
   w.dlg.OnExit();
@@ -36,8 +34,7 @@ TEST_F(SettingsIo, CloseWritesBothFiles) {
             "Parity=0\r\r\nStopBit=0\r\r\nHandShake=0\r\r\n");
 }
 
-// The list comes back measured again, the last logo shown, the selections
-// restored; a port file of another section is not read.
+// Logos come back measured again, the last one shown; another section is not read.
 TEST_F(SettingsIo, StartingAgainRestoresTheListAndTheSelections) {
   ctrl.bitmaps = {{"/l/a.bmp", {1, 48, 512}}, {"/l/b.bmp", {24, 50, 100}}};
   const string ports = "[LOGO]\r\r\nPrinter=1\r\r\nPort=3\r\r\nBaudRate=5\r\r\nBitLength=0\r\r\n"
@@ -59,8 +56,8 @@ TEST_F(SettingsIo, StartingAgainRestoresTheListAndTheSelections) {
   ctrl.bitmaps["/l/b.bmp"] = {24, 16, 16};
   Window w(ctrl, dir.str());
   EXPECT_EQ(w.rows, (std::vector<Strings>{{"0", "1", "a.bmp", "3072"}, {"1", "2", "b.bmp", "32"}}));
-  EXPECT_FALSE(w.readOnly[id::kIpAddress]);  // the port rule ran
   EXPECT_EQ(w.dlg.previewPath(), "/l/b.bmp");
+  EXPECT_FALSE(w.readOnly[id::kIpAddress]);  // the port rule ran for TCP/IP
   w.dlg.OnClose();
   EXPECT_EQ(dir.Read("nvupload.ini"), ports);
   dir.Write("nvupload.ini", "[PORT]\r\r\nPort=0\r\r\n");
@@ -77,13 +74,14 @@ TEST_F(SettingsIo, RefusedStoredLogosShowAtMostTenBoxesThenACount) {
     Window w(ctrl, dir.str());
     EXPECT_EQ(w.dlg.logoCount(), 1);
     std::vector<ShownMessage> expected(10, Box("Out of range bitmap file.", "Error", Stop));
-    if (missing == 11) expected.push_back(Box("1 more logo files could not be loaded.", "Error", Stop));
+    if (missing == 11) {
+      expected.push_back(Box("1 more logo files could not be loaded.", "Error", Stop));
+    }
     EXPECT_EQ(w.messages.shown, expected);
   }
 }
 
-// Each file that cannot be written is named with the system's reason in one
-// box before the window closes.
+// Each file not written is named with the reason, in one box, before closing.
 TEST_F(SettingsIo, SavingReportsEachFileItCouldNotWrite) {
   dir.Write("file", "");
   const string blocked = dir.File("file/brindle");
