@@ -51,7 +51,6 @@ void CMainDlg::OnOpenFile() {
   } else {
     OpenLogoFile();
   }
-  if (logoCount_ == 1) EnableOperationControls(true);
 }
 
 void CMainDlg::OpenLogoFile() {
