@@ -69,8 +69,10 @@ TEST_F(AppTest, ProgressAnimation) {
   EXPECT_EQ(host.log, (Strings{"progress PrintOut", "range 0,100", "pos 1", "wait 100", "pos 25",
                                "wait 100", "pos 49", "wait 100", "pos 73", "wait 100", "pos 97",
                                "wait 100", "close"}));
+  dlg.OnUpload();
   dlg.OnErase();
-  EXPECT_EQ(host.log[17] + host.log.end()[-2], "wait 750close");
+  EXPECT_EQ(host.log[14] + host.log[17] + host.log[29] + host.log[32] + host.log.end()[-2],
+            "progress Uploading...wait 750progress Erasing...wait 750close");
 }
 
 // "a-b" prints a to b (a "-" ends b, a leading one is a sign); Erase reads one number.

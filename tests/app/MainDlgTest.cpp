@@ -44,6 +44,9 @@ TEST_F(AppTest, PaintingThePreview) {
                      "fill 704,258,974,289"}));
 }
 
+// Pictures within 270 x 230 keep their size.
+TEST(PreviewGeometry, Unscaled) { EXPECT_EQ(PreviewDrawnSize(100, 50), (Size{100, 50})); }
+
 // Each halftone choice converts again with its mode and the level of that
 // moment: the slider scaled to 0..10, truncated; 0 for a zero-wide slider.
 TEST_F(AppTest, HalftoneChoicesConvertAgain) {

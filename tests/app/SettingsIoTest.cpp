@@ -83,14 +83,18 @@ TEST_F(SettingsIo, RefusedStoredLogosShowAtMostTenBoxesThenACount) {
 // Each file not written is named with the reason, in one box, before closing.
 TEST_F(SettingsIo, SavingReportsEachFileItCouldNotWrite) {
   dir.Write("file", "");
-  const string blocked = dir.File("file/brindle");
-  Window w(ctrl, blocked);
-  w.dlg.OnClose();
-  EXPECT_EQ(w.messages.shown.at(0),
-            Box("Could not save " + blocked + "/files.ini: Not a directory\nCould not save " +
-                    blocked + "/nvupload.ini: Not a directory",
-                "Error", Stop));
-  EXPECT_EQ(w.log.back(), "end 2");
+  std::filesystem::create_directories(dir.File("taken/files.ini"));
+  const string blocked = dir.File("file/brindle"), taken = dir.File("taken");
+  const std::pair<string, string> cases[] = {
+      {taken, "Could not save " + taken + "/files.ini: Is a directory"},
+      {blocked, "Could not save " + blocked + "/files.ini: Not a directory\nCould not save " +
+                    blocked + "/nvupload.ini: Not a directory"}};
+  for (const auto& [folder, message] : cases) {
+    Window w(ctrl, folder);
+    w.dlg.OnClose();
+    EXPECT_EQ(w.messages.shown, (std::vector<ShownMessage>{Box(message, "Error", Stop)}));
+    EXPECT_EQ(w.log.back(), "end 2");
+  }
 }
 
 }  // namespace
