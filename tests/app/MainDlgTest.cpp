@@ -79,8 +79,8 @@ TEST_F(AppTest, AddingAndRefusingLogos) {
   EXPECT_EQ(host.messages.shown, (std::vector<ShownMessage>{refused, refused}));
   EXPECT_EQ(ctrl.log.back(), "MakePreviewFile /l/huge.bmp,0,5");
   EXPECT_FALSE(host.disabled[id::kUpload]);
-  dlg.UpdateCounters(0, 255999);  // kilobytes of 1000 bytes
-  EXPECT_EQ(host.texts[id::kSizeCounter], "Logo size total : 255 / 250 KBytes");
+  dlg.UpdateCounters(0, 999000);  // kilobytes of 1000 bytes
+  EXPECT_EQ(host.texts[id::kSizeCounter], "Logo size total : 999 / 250 KBytes");
 }
 
 // A cancelled dialog adds nothing; after 255 logos "Open file" shows no dialog.
@@ -112,7 +112,7 @@ TEST_F(AppTest, ChoosingRemovingAndResetting) {
   const string empty = "Logo Files : 0 / 255|Logo size total : 0 / 250 KBytes|Width : 16|"
                        "Height : 16";
   EXPECT_EQ(Counters(), "Logo Files : 2" + empty.substr(14));
-  for (int mark : {2, 1, 0}) {  // 2 is past the end
+  for (int mark : {-1, 2, 1, 0}) {  // no row, past the end, then each row
     host.mark = mark;
     dlg.OnRemove();
   }
@@ -131,8 +131,8 @@ TEST_F(AppTest, ChoosingRemovingAndResetting) {
   const ShownMessage ask = Box("Do you want to remove the selection?", "Remove", Question),
                      reset = Box("Do you want to remove all of the selection?", "Remove", Question);
   const ShownMessage none = Box("There is no selected Item", "Remove", Stop);
-  EXPECT_EQ(host.messages.shown, (std::vector<ShownMessage>{ask, ask, ask, none, ask, ask, reset,
-                                                            reset}));
+  EXPECT_EQ(host.messages.shown, (std::vector<ShownMessage>{ask, ask, ask, none, ask, none, ask,
+                                                            ask, reset, reset}));
 }
 
 }  // namespace
