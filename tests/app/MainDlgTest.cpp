@@ -11,7 +11,8 @@ using enum MsgIcon;
 
 TEST_F(AppTest, StartSetsTheDefaults) {
   EXPECT_EQ(host.checked, (std::vector<int>{id::kHalftoneNone, id::kRangeAll, id::kSizeSingle}));
-  EXPECT_TRUE(host.readOnly[id::kIpAddress] && host.disabled[id::kUpload]);
+  EXPECT_TRUE(host.readOnly[id::kIpAddress] && host.readOnly[id::kTcpPort]);
+  EXPECT_TRUE(host.disabled[id::kUpload]);
   EXPECT_EQ(Counters(), "Logo Files : 0 / 255|Logo size total : 0 / 250 KBytes|Width : 0|"
                         "Height : 0");
 }
