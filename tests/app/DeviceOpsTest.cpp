@@ -29,7 +29,7 @@ TEST_F(AppTest, EachJobGetsTheChoicesOfThisMoment) {
   for (const auto& [op, port, call] : cases) {
     host.ListSelect(id::kPortList, port);
     (dlg.*op)();
-    EXPECT_EQ(ctrl.log.back(), call);
+    EXPECT_EQ(ctrl.calls.back(), call);
   }
 }
 
@@ -51,27 +51,27 @@ TEST_F(AppTest, QuestionsAndResults) {
       {JobOk, {MsgAnswer::No, MsgAnswer::No}, {upload, erase}}};
   for (const auto& [result, answers, shown] : cases) {
     ctrl.result = result;
-    ctrl.log.clear();
+    ctrl.calls.clear();
     host.messages.shown.clear();
     host.messages.answers = answers;
     dlg.OnUpload();
     dlg.OnErase();
     dlg.OnPrintout();
     EXPECT_EQ(host.messages.shown, shown);
-    EXPECT_EQ(ctrl.log.size(), shown.size() - 1);  // one job per result, and Printout
+    EXPECT_EQ(ctrl.calls.size(), shown.size() - 1);  // one job per result, and Printout
   }
 }
 
 // Five steps with the job's wait each; the result message follows.
 TEST_F(AppTest, ProgressAnimation) {
-  host.log.clear();
+  host.calls.clear();
   dlg.OnPrintout();
-  EXPECT_EQ(host.log, (Strings{"progress PrintOut", "range 0,100", "pos 1", "wait 100", "pos 25",
+  EXPECT_EQ(host.calls, (Strings{"progress PrintOut", "range 0,100", "pos 1", "wait 100", "pos 25",
                                "wait 100", "pos 49", "wait 100", "pos 73", "wait 100", "pos 97",
                                "wait 100", "close"}));
   dlg.OnUpload();
   dlg.OnErase();
-  EXPECT_EQ(host.log[14] + host.log[17] + host.log[29] + host.log[32] + host.log.end()[-2],
+  EXPECT_EQ(host.calls[14] + host.calls[17] + host.calls[29] + host.calls[32] + host.calls.end()[-2],
             "progress Uploading...wait 750progress Erasing...wait 750close");
 }
 

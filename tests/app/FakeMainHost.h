@@ -1,69 +1,22 @@
 #pragma once
-// A job and a main window without a display: they keep what the logic sets and
-// log, in order, the calls that matter. AppTest is a started window.
+// A main window without a display: it keeps what the logic sets and logs, in
+// order, the calls that matter. AppTest is a started window.
 #include <gtest/gtest.h>
 
 #include <deque>
-#include <map>
-#include <sstream>
 
+#include "app/FakeUploadCtrl.h"
 #include "app/MainDlg.h"
 #include "res/ControlIds.h"
 #include "support/FakeMessageBox.h"
 
 namespace brindle::test {
 
-using Strings = std::vector<std::string>;
-using std::string;
-using I16 = std::int16_t;
 
 // A box as the app shows it: a question asks Yes or No, the rest OK.
 inline ShownMessage Box(const string& text, const string& caption, MsgIcon icon) {
   return {text, caption, icon == MsgIcon::Question ? MsgButtons::YesNo : MsgButtons::Ok, icon};
 }
-
-// Log appends "name a,b,c" to `log` and returns `result`.
-struct Logger {
-  template <class... A>
-  int Log(const char* name, const A&... args) {
-    std::ostringstream s;
-    [[maybe_unused]] const char* separator = " ";
-    ((s << separator << args, separator = ","), ...);
-    log.push_back(name + s.str());
-    return result;
-  }
-  Strings log;
-  int result = JobOk;
-};
-
-// A bitmap loads when `bitmaps` holds its {depth, height, width}.
-struct FakeUploadCtrl : IUploadCtrl, Logger {
-  int RunUpload(int d, const string& p, int b, int l, int y, int s, int h, const string& list,
-                I16 mode, I16 level) override {
-    return Log("RunUpload", d, p, b, l, y, s, h, list, mode, level);
-  }
-  int RunUploadTcp(int d, const string& ip, const string& p, const string& list, I16 mode,
-                   I16 level) override {
-    return Log("RunUploadTcp", d, ip, p, list, mode, level);
-  }
-  int RunCommand(int c, const string& p, int b, int l, int y, int s, int h, int i, int z,
-                 int e) override {
-    return Log("RunCommand", c, p, b, l, y, s, h, i, z, e);
-  }
-  int RunCommandTcp(int c, const string& ip, const string& p, int i, int z, int e) override {
-    return Log("RunCommandTcp", c, ip, p, i, z, e);
-  }
-  int QueryBitmapSize(const string& path, int& depth, int& height, int& width) override {
-    if (!bitmaps.contains(path)) return -1;
-    std::tie(depth, height, width) = bitmaps[path];
-    return 0;
-  }
-  string MakePreviewFile(const string& path, int mode, I16 level) override {
-    Log("MakePreviewFile", path, mode, level);
-    return "/cwd/Temp.bmp";
-  }
-  std::map<string, std::tuple<int, int, int>> bitmaps;
-};
 
 // Pictures load when `sizes` holds their path. Controls start enabled.
 struct FakeMainHost : IMainHost, Logger {

@@ -37,7 +37,7 @@ TEST_F(AppTest, PaintingThePreview) {
   host.sizes["/cwd/Temp.bmp"] = {1, 1};
   dlg.ShowPicture("/s");
   dlg.PaintPreview();
-  EXPECT_EQ(Strings(host.log.begin() + 4, host.log.end()),
+  EXPECT_EQ(Strings(host.calls.begin() + 4, host.calls.end()),
             (Strings{"load 0,/b", "load 1,/cwd/Temp.bmp", "stretch 0,370,28,640,289,300,290",
                      "load 0,/s", "load 1,/cwd/Temp.bmp", "refresh", "invalidate",
                      "stretch 0,370,28,458,258,100,260", "stretch 1,704,28,792,258,100,260",
@@ -59,7 +59,7 @@ TEST_F(AppTest, HalftoneChoicesConvertAgain) {
   dlg.OnLevelReleased();
   host.SliderSetRange(0, 0);
   dlg.OnHalftoneNone();
-  EXPECT_EQ(ctrl.log, (Strings{"MakePreviewFile /a,0,5", "MakePreviewFile /a,1,6",
+  EXPECT_EQ(ctrl.calls, (Strings{"MakePreviewFile /a,0,5", "MakePreviewFile /a,1,6",
                                "MakePreviewFile /a,1,10", "MakePreviewFile /a,0,0"}));
 }
 
@@ -78,7 +78,7 @@ TEST_F(AppTest, AddingAndRefusingLogos) {
   EXPECT_EQ(dlg.LogoPathList(), "/l/s.bmp|/l/b.bmp|/l/s.bmp|");
   const ShownMessage refused = Box("Out of range bitmap file.", "Error", Stop);
   EXPECT_EQ(host.messages.shown, (std::vector<ShownMessage>{refused, refused}));
-  EXPECT_EQ(ctrl.log.back(), "MakePreviewFile /l/huge.bmp,0,5");
+  EXPECT_EQ(ctrl.calls.back(), "MakePreviewFile /l/huge.bmp,0,5");
   EXPECT_FALSE(host.disabled[id::kUpload]);
   dlg.UpdateCounters(0, 999000);  // kilobytes of 1000 bytes
   EXPECT_EQ(host.texts[id::kSizeCounter], "Logo size total : 999 / 250 KBytes");
@@ -90,7 +90,7 @@ TEST_F(AppTest, TheListHoldsUpTo255Logos) {
   for (int i = 0; i < 255; ++i) Open("l.bmp", 8, 8);
   EXPECT_TRUE(host.messages.shown.empty());
   dlg.OnOpenFile();
-  EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "dialog"), 256);
+  EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "dialog"), 256);
   EXPECT_EQ(host.messages.shown.at(0), Box("Don't read files any more.", "Open", Exclamation));
   EXPECT_EQ(dlg.logoCount(), 255);
 }
@@ -104,7 +104,7 @@ TEST_F(AppTest, ChoosingRemovingAndResetting) {
     host.mark = mark;
     dlg.OnListClick();
   }
-  EXPECT_EQ(ctrl.log.back(), "MakePreviewFile /l/b.bmp,0,5");
+  EXPECT_EQ(ctrl.calls.back(), "MakePreviewFile /l/b.bmp,0,5");
   host.messages.answers = {MsgAnswer::No};
   dlg.OnRemove();
   dlg.OnRemove();

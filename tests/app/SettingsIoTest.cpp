@@ -25,7 +25,7 @@ TEST_F(SettingsIo, CloseWritesBothFiles) {
   w.dlg.OnEscapeKey();
   EXPECT_FALSE(dir.Exists("new"));
   w.dlg.OnClose();
-  EXPECT_EQ(w.log, (Strings{"icons", "splash", "wait 1000", "unsplash", "close-request", "end 1",
+  EXPECT_EQ(w.calls, (Strings{"icons", "splash", "wait 1000", "unsplash", "close-request", "end 1",
                             "end 2", "end 2"}));
   EXPECT_TRUE(dir.Exists("new/brindle/files.ini") && dir.Read("new/brindle/files.ini").empty());
   EXPECT_EQ(dir.Read("new/brindle/nvupload.ini"),
@@ -93,7 +93,7 @@ TEST_F(SettingsIo, SavingReportsEachFileItCouldNotWrite) {
     Window w(ctrl, folder);
     w.dlg.OnClose();
     EXPECT_EQ(w.messages.shown, (std::vector<ShownMessage>{Box(message, "Error", Stop)}));
-    EXPECT_EQ(w.log.back(), "end 2");
+    EXPECT_EQ(w.calls.back(), "end 2");
   }
 }
 
