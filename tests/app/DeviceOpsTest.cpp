@@ -71,7 +71,8 @@ TEST_F(AppTest, ProgressAnimation) {
                                "wait 100", "close"}));
   dlg.OnUpload();
   dlg.OnErase();
-  EXPECT_EQ(host.calls[14] + host.calls[17] + host.calls[29] + host.calls[32] + host.calls.end()[-2],
+  const Strings& c = host.calls;
+  EXPECT_EQ(c[14] + c[17] + c[29] + c[32] + c.end()[-2],
             "progress Uploading...wait 750progress Erasing...wait 750close");
 }
 
