@@ -1,5 +1,6 @@
 // Upload, Erase and Printout: the job's arguments, questions, progress, results.
 #include "app/FakeMainHost.h"
+#include "app/ProgressPlacement.h"
 #include "app/SelectionRange.h"
 
 namespace brindle::test {
@@ -81,6 +82,12 @@ TEST(SelectionRange, PrintoutAndEraseNumbers) {
   EXPECT_EQ(PrintoutRange(1, "3-7-9"), (PrintRange{3, 7}));
   EXPECT_EQ(PrintoutRange(1, "-4"), (PrintRange{-4, 0}));
   EXPECT_EQ(EraseStart(1, "-4"), -4);
+}
+
+// The progress window is centred by half the corner difference, from the
+// owner's client origin, truncated toward zero.
+TEST(ProgressPlacement, Centred) {
+  EXPECT_EQ(ProgressWindowPosition({0, 0, 10, 10}, {0, 0, 15, 17}, {5, 9}), (Point{3, 6}));
 }
 
 }  // namespace
