@@ -51,13 +51,11 @@ void CMainDlg::OnOpenFile() {
   } else {
     OpenLogoFile();
   }
-  if (logoCount_ == 1) EnableOperationControls(true);
 }
 
 void CMainDlg::OpenLogoFile() {
   std::string path, name;
   if (!host_.ChooseLogoFile(kLogoFileFilter, path, name)) return;
-  previewPath_ = path;
   AddLogo(name, path);
   // The preview shows the chosen file also when the list refused it.
   ShowPicture(path);
@@ -78,7 +76,6 @@ void CMainDlg::OnRemove() {
   host_.ViewDeleteAll();
   logoCount_ = 0;
   if (logoList_.empty()) {
-    totalSize_ = 0;
     UpdateCounters(0, 0);
     EnableOperationControls(false);
     return;
@@ -108,7 +105,6 @@ void CMainDlg::OnListClick() {
   const int selected = host_.ViewSelectionMark();
   if (selected < 0 || selected >= static_cast<int>(logoList_.size())) return;
   const LogoEntry logo = logoList_[selected];
-  previewPath_ = logo.path;
   ShowPicture(logo.path);
   UpdateSizeTexts(logo.width, logo.height);
 }

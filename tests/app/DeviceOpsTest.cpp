@@ -1,191 +1,94 @@
-// Upload, Erase and Printout as an operator starts them: the arguments
-// handed to the job, the questions, the progress animation and the result
-// messages.
-#include <gtest/gtest.h>
-
+// Upload, Erase and Printout: the job's arguments, questions, progress, results.
 #include "app/FakeMainHost.h"
-#include "app/FakeUploadCtrl.h"
-#include "app/MainDlg.h"
+#include "app/ProgressPlacement.h"
 #include "app/SelectionRange.h"
-#include "res/ControlIds.h"
 
-namespace brindle {
+namespace brindle::test {
 namespace {
 
-using test::FakeMainHost;
-using test::FakeUploadCtrl;
-using test::ShownMessage;
+using Op = void (CMainDlg::*)();
+using enum MsgIcon;
 
-const char kUploadDone[] =
-    "Upload finished, and Writing of bit image completed. \r\nLogo becomes available after the "
-    "reset of a device.";
-const char kEraseDone[] =
-    "Upload finished, and Cleaning of NV Image completed. \r\n Logo becomes available after the "
-    "reset of a device.";
-const char kError[] = "Communication error. Can not be transmitted.";
-
-struct Ops : ::testing::Test {
-  FakeMainHost host;
-  FakeUploadCtrl ctrl;
-  CMainDlg dlg{host, ctrl, "/nonexistent"};
-  void SetUp() override {
-    dlg.OnInitDialog();
-    for (const char* p : {"/l/a.bmp", "/l/b.bmp", "/l/c.bmp"}) {
-      ctrl.bitmaps[p] = {24, 16, 16};
-      host.chosenFiles.push_back(p);
-      dlg.OnOpenFile();
-    }
-    ctrl.calls.clear();
-    host.events.clear();
-    host.waits.clear();
-  }
-  void Port(int index) {
-    host.ListSelect(id::kPortList, index);
-    dlg.OnPortSelChange();
-  }
-  std::vector<std::string> ProgressEvents() const {
-    std::vector<std::string> out;
-    for (const auto& e : host.events) {
-      if (e.rfind("progress", 0) == 0 || e.rfind("wait", 0) == 0) out.push_back(e);
-    }
-    return out;
-  }
-};
-
-TEST(SelectionRange, PrintoutAndEraseNumbers) {
-  const struct {
-    int mode;
-    const char* text;
-    PrintRange printout;
-    int erase;
-  } cases[] = {
-      {0, "2-4", {0, 0}, 0},   {1, "12", {12, 0}, 12}, {1, "3-7", {3, 7}, 3},
-      {1, "3-7-9", {3, 7}, 3}, {1, "-4", {-4, 0}, -4}, {1, "abc", {0, 0}, 0},
-      {1, "", {0, 0}, 0},      {1, " +5-x", {5, 0}, 5}, {1, "5-", {5, 0}, 5},
-      {1, "2-4", {2, 4}, 2},   {1, "0-5", {0, 5}, 0},  {1, "5-2", {5, 2}, 5},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
-    EXPECT_EQ(PrintoutRange(c.mode, c.text), c.printout);
-    EXPECT_EQ(EraseStart(c.mode, c.text), c.erase);
-  }
-}
-
-TEST_F(Ops, UploadOverTcpPassesTheTypedAddressAndTheList) {
-  Port(3);
-  host.SetText(id::kIpAddress, "127.0.0.1");
-  host.ListSelect(id::kDeviceList, 1);
+// Erase sends code 3, Printout the device index; LPT still passes the serial lists.
+TEST_F(AppTest, EachJobGetsTheChoicesOfThisMoment) {
+  Open("a.bmp");
+  Open("b.bmp");
+  host.selected = {{id::kDeviceList, 1}, {id::kBaudList, 5}, {id::kParityList, 2}};
+  host.texts[id::kIpAddress] = "1.2.3.4";
+  host.texts[id::kSelectionNumber] = "2-4";
   host.SliderSetPos(7);
   dlg.OnHalftoneDiffusion();
-  dlg.OnUpload();
-  EXPECT_EQ(ctrl.calls.back(),
-            "RunUploadTcp 1,127.0.0.1,9100,/l/a.bmp|/l/b.bmp|/l/c.bmp|,1,7");
-  EXPECT_EQ(host.messages.shown.front(),
-            (ShownMessage{"Logo file is written in the NV image area of the device. Continue it?",
-                          "Upload", MsgButtons::YesNo, MsgIcon::Question}));
-  EXPECT_EQ(host.messages.shown.back(),
-            (ShownMessage{kUploadDone, "Upload", MsgButtons::Ok, MsgIcon::Information}));
-}
-
-TEST_F(Ops, UploadOverSerialAndParallelPassesTheSerialChoices) {
-  Port(6);  // COM3
-  host.ListSelect(id::kBaudList, 5);
-  host.ListSelect(id::kParityList, 2);
-  dlg.OnUpload();
-  EXPECT_EQ(ctrl.calls.back(), "RunUpload 0,COM3,10,0,2,0,0,/l/a.bmp|/l/b.bmp|/l/c.bmp|,0,5");
-  Port(0);  // LPT1: the disabled serial lists are still read
-  dlg.OnUpload();
-  EXPECT_EQ(ctrl.calls.back(), "RunUpload 0,LPT1,10,0,2,0,0,/l/a.bmp|/l/b.bmp|/l/c.bmp|,0,5");
-}
-
-TEST_F(Ops, AnsweringNoRunsNothing) {
-  host.messages.answers = {MsgAnswer::No, MsgAnswer::No};
-  dlg.OnUpload();
-  dlg.OnErase();
-  EXPECT_TRUE(ctrl.calls.empty());
-  EXPECT_TRUE(ProgressEvents().empty());
-  EXPECT_EQ(host.messages.shown.size(), 2u);
-}
-
-TEST_F(Ops, FailuresShowTheSameTextWithTheirOwnCaptions) {
-  for (int result : {JobOpenFailed, JobPortSetupFailed, JobCheckFailed, JobStreamFailed}) {
-    ctrl.result = result;
-    host.messages.shown.clear();
-    dlg.OnUpload();
-    dlg.OnErase();
-    EXPECT_EQ(host.messages.shown[1],
-              (ShownMessage{kError, "Upload", MsgButtons::Ok, MsgIcon::Stop}));
-    EXPECT_EQ(host.messages.shown[3], (ShownMessage{kError, "Error", MsgButtons::Ok, MsgIcon::Stop}));
+  dlg.OnRange(1);
+  dlg.OnQuality(2);
+  const std::tuple<Op, int, string> cases[] = {
+      {&CMainDlg::OnUpload, 6, "RunUpload 1,COM3,10,-1,2,-1,-1,/l/a.bmp|/l/b.bmp|,1,7"},
+      {&CMainDlg::OnUpload, 3, "RunUploadTcp 1,1.2.3.4,9100,/l/a.bmp|/l/b.bmp|,1,7"},
+      {&CMainDlg::OnErase, 0, "RunCommand 3,LPT1,10,-1,2,-1,-1,2,2,0"},
+      {&CMainDlg::OnErase, 3, "RunCommandTcp 3,1.2.3.4,9100,2,2,0"},
+      {&CMainDlg::OnPrintout, 6, "RunCommand 1,COM3,10,-1,2,-1,-1,2,2,4"},
+      {&CMainDlg::OnPrintout, 3, "RunCommandTcp 1,1.2.3.4,9100,2,2,4"}};
+  for (const auto& [op, port, call] : cases) {
+    host.ListSelect(id::kPortList, port);
+    (dlg.*op)();
+    EXPECT_EQ(ctrl.calls.back(), call);
   }
 }
 
-TEST_F(Ops, EraseSendsCodeThreeWhateverTheDeviceAndTheWholeTextAsStart) {
-  host.ListSelect(id::kDeviceList, 1);
-  dlg.OnRange(1);
-  dlg.OnQuality(2);
-  host.SetText(id::kSelectionNumber, "2-4");
-  dlg.OnErase();
-  EXPECT_EQ(ctrl.calls.back(), "RunCommand 3,COM1,7,0,0,0,0,2,2,0");
-  Port(3);
-  host.SetText(id::kIpAddress, "10.1.1.1");
-  dlg.OnRange(0);
-  dlg.OnErase();
-  EXPECT_EQ(ctrl.calls.back(), "RunCommandTcp 3,10.1.1.1,9100,0,2,0");
-  EXPECT_EQ(host.messages.shown.back(),
-            (ShownMessage{kEraseDone, "Erase", MsgButtons::Ok, MsgIcon::Information}));
+// Each case: job result, answers, boxes shown. Printout reports nothing; No runs nothing.
+TEST_F(AppTest, QuestionsAndResults) {
+  const ShownMessage upload = Box(
+      "Logo file is written in the NV image area of the device. Continue it?", "Upload", Question);
+  const ShownMessage erase = Box("NV image all Delete. Continue it?", "Erase", Question);
+  const string failed = "Communication error. Can not be transmitted.";
+  const std::tuple<int, std::deque<MsgAnswer>, std::vector<ShownMessage>> cases[] = {
+      {JobOk, {}, {upload, Box("Upload finished, and Writing of bit image completed. \r\nLogo "
+                               "becomes available after the reset of a device.",
+                               "Upload", Information),
+                   erase, Box("Upload finished, and Cleaning of NV Image completed. \r\n Logo "
+                              "becomes available after the reset of a device.",
+                              "Erase", Information)}},
+      {JobStreamFailed, {}, {upload, Box(failed, "Upload", Stop), erase,
+                             Box(failed, "Error", Stop)}},
+      {JobOk, {MsgAnswer::No, MsgAnswer::No}, {upload, erase}}};
+  for (const auto& [result, answers, shown] : cases) {
+    ctrl.result = result;
+    ctrl.calls.clear();
+    host.messages.shown.clear();
+    host.messages.answers = answers;
+    dlg.OnUpload();
+    dlg.OnErase();
+    dlg.OnPrintout();
+    EXPECT_EQ(host.messages.shown, shown);
+    EXPECT_EQ(ctrl.calls.size(), shown.size() - 1);  // one job per result, and Printout
+  }
 }
 
-TEST_F(Ops, PrintoutPassesDeviceRangeAndSizeAndNeverShowsAMessage) {
-  dlg.OnQuality(2);
+// Five steps with the job's wait each; the result message follows.
+TEST_F(AppTest, ProgressAnimation) {
+  host.calls.clear();
   dlg.OnPrintout();
-  EXPECT_EQ(ctrl.calls.back(), "RunCommand 0,COM1,7,0,0,0,0,0,2,0");
-  dlg.OnRange(1);
-  host.SetText(id::kSelectionNumber, "2-4");
-  host.ListSelect(id::kDeviceList, 1);
-  Port(3);
-  host.SetText(id::kIpAddress, "127.0.0.1");
-  ctrl.result = JobStreamFailed;
-  dlg.OnPrintout();
-  EXPECT_EQ(ctrl.calls.back(), "RunCommandTcp 1,127.0.0.1,9100,2,2,4");
-  EXPECT_TRUE(host.messages.shown.empty());
-}
-
-TEST_F(Ops, ProgressAnimationFollowsTheJobWithItsCaptionAndWaits) {
-  dlg.OnPrintout();
-  EXPECT_EQ(ProgressEvents(),
-            (std::vector<std::string>{"progress-open PrintOut", "progress-range 0..100",
-                                      "progress-pos 1", "wait 100", "progress-pos 25", "wait 100",
-                                      "progress-pos 49", "wait 100", "progress-pos 73", "wait 100",
-                                      "progress-pos 97", "wait 100", "progress-close"}));
-  host.events.clear();
+  EXPECT_EQ(host.calls, (Strings{"progress PrintOut", "range 0,100", "pos 1", "wait 100", "pos 25",
+                               "wait 100", "pos 49", "wait 100", "pos 73", "wait 100", "pos 97",
+                               "wait 100", "close"}));
   dlg.OnUpload();
-  EXPECT_EQ(ProgressEvents().front(), "progress-open Uploading...");
-  host.events.clear();
   dlg.OnErase();
-  EXPECT_EQ(ProgressEvents().front(), "progress-open Erasing...");
-  EXPECT_EQ(host.waits, (std::vector<int>{100, 100, 100, 100, 100, 750, 750, 750, 750, 750, 750,
-                                          750, 750, 750, 750}));
-  // The result message comes after the animation has closed.
-  EXPECT_EQ(host.events[host.events.size() - 2], "progress-close");
-  EXPECT_EQ(host.events.back(), std::string("message ") + kEraseDone);
+  const Strings& c = host.calls;
+  EXPECT_EQ(c[14] + c[17] + c[29] + c[32] + c.end()[-2],
+            "progress Uploading...wait 750progress Erasing...wait 750close");
+}
+
+// "a-b" prints a to b (a "-" ends b, a leading one is a sign); Erase reads one number.
+TEST(SelectionRange, PrintoutAndEraseNumbers) {
+  EXPECT_EQ(PrintoutRange(1, "3-7-9"), (PrintRange{3, 7}));
+  EXPECT_EQ(PrintoutRange(1, "-4"), (PrintRange{-4, 0}));
+  EXPECT_EQ(EraseStart(1, "-4"), -4);
+}
+
+// The progress window is centred by half the corner difference, from the
+// owner's client origin, truncated toward zero.
+TEST(ProgressPlacement, Centred) {
+  EXPECT_EQ(ProgressWindowPosition({0, 0, 10, 10}, {0, 0, 15, 17}, {5, 9}), (Point{3, 6}));
 }
 
 }  // namespace
-}  // namespace brindle
-
-#include "app/ProgressPlacement.h"
-
-namespace brindle {
-namespace {
-
-TEST(ProgressPlacement, HalfTheCornerDifferenceInOwnerClientCoordinates) {
-  // Owner 100..1148 x 50..700 with its client area at (102, 80); a fresh
-  // progress window at 0..584 x 0..90.
-  EXPECT_EQ(ProgressWindowPosition({100, 50, 1148, 700}, {0, 0, 584, 90}, {102, 80}),
-            (Point{102 + 282, 80 + 305}));
-  // Truncation toward zero for negative halves.
-  EXPECT_EQ(ProgressWindowPosition({0, 0, 10, 10}, {0, 0, 13, 15}, {0, 0}), (Point{-1, -2}));
-}
-
-}  // namespace
-}  // namespace brindle
+}  // namespace brindle::test

@@ -1,77 +1,62 @@
 #pragma once
-// A job object that records every call. Bitmaps "load" when their path is
-// in `bitmaps`; jobs return `result`.
-#include <cstdint>
+// A job object that logs its calls. Tests of the window and of brindle-cli
+// hand it to the code that runs jobs.
 #include <map>
+#include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "device/UploadCtrl.h"
 
 namespace brindle::test {
 
-struct BitmapInfo {
-  int bitsPerPixel;
-  int height;
-  int width;
+using Strings = std::vector<std::string>;
+using std::string;
+using I16 = std::int16_t;
+
+// Log appends "name a,b,c" to `calls` and returns `result`.
+struct Logger {
+  template <class... A>
+  int Log(const char* name, const A&... args) {
+    std::ostringstream s;
+    [[maybe_unused]] const char* separator = " ";
+    ((s << separator << args, separator = ","), ...);
+    calls.push_back(name + s.str());
+    return result;
+  }
+  Strings calls;
+  int result = JobOk;
 };
 
-class FakeUploadCtrl final : public IUploadCtrl {
- public:
-  int RunUpload(int device, const std::string& port, int baud, int dataBits, int parity,
-                int stopBits, int handshake, const std::string& list, std::int16_t halftone,
-                std::int16_t level) override {
-    calls.push_back("RunUpload " + Join({std::to_string(device), port, std::to_string(baud),
-                                         std::to_string(dataBits), std::to_string(parity),
-                                         std::to_string(stopBits), std::to_string(handshake), list,
-                                         std::to_string(halftone), std::to_string(level)}));
-    return result;
+// A bitmap loads when `bitmaps` holds its {depth, height, width}.
+struct FakeUploadCtrl : IUploadCtrl, Logger {
+  int RunUpload(int d, const string& p, int b, int l, int y, int s, int h, const string& list,
+                I16 mode, I16 level) override {
+    return Log("RunUpload", d, p, b, l, y, s, h, list, mode, level);
   }
-  int RunUploadTcp(int device, const std::string& ip, const std::string& port,
-                   const std::string& list, std::int16_t halftone, std::int16_t level) override {
-    calls.push_back("RunUploadTcp " + Join({std::to_string(device), ip, port, list,
-                                            std::to_string(halftone), std::to_string(level)}));
-    return result;
+  int RunUploadTcp(int d, const string& ip, const string& p, const string& list, I16 mode,
+                   I16 level) override {
+    return Log("RunUploadTcp", d, ip, p, list, mode, level);
   }
-  int RunCommand(int command, const std::string& port, int baud, int dataBits, int parity,
-                 int stopBits, int handshake, int start, int sizeIndex, int end) override {
-    calls.push_back("RunCommand " +
-                    Join({std::to_string(command), port, std::to_string(baud),
-                          std::to_string(dataBits), std::to_string(parity),
-                          std::to_string(stopBits), std::to_string(handshake),
-                          std::to_string(start), std::to_string(sizeIndex), std::to_string(end)}));
-    return result;
+  int RunCommand(int c, const string& p, int b, int l, int y, int s, int h, int i, int z,
+                 int e) override {
+    return Log("RunCommand", c, p, b, l, y, s, h, i, z, e);
   }
-  int RunCommandTcp(int command, const std::string& ip, const std::string& port, int start,
-                    int sizeIndex, int end) override {
-    calls.push_back("RunCommandTcp " + Join({std::to_string(command), ip, port,
-                                             std::to_string(start), std::to_string(sizeIndex),
-                                             std::to_string(end)}));
-    return result;
+  int RunCommandTcp(int c, const string& ip, const string& p, int i, int z, int e) override {
+    return Log("RunCommandTcp", c, ip, p, i, z, e);
   }
-  int QueryBitmapSize(const std::string& path, int& bpp, int& height, int& width) override {
-    auto it = bitmaps.find(path);
-    if (it == bitmaps.end()) return -1;
-    bpp = it->second.bitsPerPixel;
-    height = it->second.height;
-    width = it->second.width;
+  int QueryBitmapSize(const string& path, int& depth, int& height, int& width) override {
+    if (!bitmaps.contains(path)) return -1;
+    std::tie(depth, height, width) = bitmaps[path];
     return 0;
   }
-  std::string MakePreviewFile(const std::string& path, int mode, std::int16_t level) override {
-    calls.push_back("MakePreviewFile " + Join({path, std::to_string(mode), std::to_string(level)}));
-    auto it = bitmaps.find(path);
-    return it != bitmaps.end() && it->second.bitsPerPixel == 1 ? path : "/cwd/Temp.bmp";
+  // A 1-bit picture is shown as it is; others are converted into one file.
+  string MakePreviewFile(const string& path, int mode, I16 level) override {
+    Log("MakePreviewFile", path, mode, level);
+    return bitmaps.contains(path) && std::get<0>(bitmaps[path]) == 1 ? path : "/cwd/Temp.bmp";
   }
-
-  static std::string Join(const std::vector<std::string>& parts) {
-    std::string s;
-    for (std::size_t i = 0; i < parts.size(); ++i) s += (i ? "," : "") + parts[i];
-    return s;
-  }
-
-  std::map<std::string, BitmapInfo> bitmaps;
-  std::vector<std::string> calls;
-  int result = JobOk;
+  std::map<string, std::tuple<int, int, int>> bitmaps;
 };
 
 }  // namespace brindle::test
