@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <string>
 
-#include "device/DotLayout.h"
 #include "device/NVUploadCtrl.h"
 #include "support/Bmp.h"
 #include "support/Peers.h"
@@ -45,15 +44,15 @@ void BM_ThermalUploadTcp(benchmark::State& state) {
 
   double wall = 0, cpu = 0;
   for (auto _ : state) {
-    test::TcpPeer peer({.keep = false});
+    test::TcpPeer peer;
     const auto start = std::chrono::steady_clock::now();
     const double cpuStart = ThreadCpuSeconds();
     const int result = ctrl.RunUploadTcp(0, "127.0.0.1", peer.PortText(), list, 0, 5);
     cpu += ThreadCpuSeconds() - cpuStart;
     wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     state.PauseTiming();
-    peer.Received();
-    if (result != JobOk || peer.Count() != expectedBytes) {
+    const std::size_t received = peer.Received().size();
+    if (result != JobOk || received != expectedBytes) {
       state.SkipWithError("upload failed or incomplete");
       break;
     }
