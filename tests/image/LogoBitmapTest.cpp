@@ -98,6 +98,26 @@ TEST(Diffusion, SharesReachTheNextPositionsAcrossTheRightEdge) {
   EXPECT_EQ(logo->monoImage[1][0], 0);
 }
 
+// Among white pixels (they pass nothing on), a black pixel of gray 100 at (2, 0)
+// gives each neighbour trunc(w * 100 / 42) for the weights 8 4 on its row and
+// 2 4 8 4 2, 1 2 4 2 1 on the two below: 129 - share turns white, 128 - share not.
+TEST(Diffusion, EachNeighbourGetsItsShare) {
+  const int shares[3][5] = {{0, 0, 0, 19, 9}, {4, 9, 19, 9, 4}, {2, 4, 9, 4, 2}};
+  for (int dy = 0; dy < 3; ++dy) {
+    for (int x = 0; x < 5; ++x) {
+      for (const int white : {0, 1}) {
+        if (shares[dy][x] == 0) continue;
+        auto logo = LoadLogo(Indexed8(Bytes(8), 3));
+        for (auto& row : logo->grayImage) row.fill(255);
+        logo->grayImage[0][2] = 100;
+        logo->grayImage[dy][x] = static_cast<std::uint8_t>(128 + white - shares[dy][x]);
+        logo->DiffuseError();
+        EXPECT_EQ(logo->monoImage[dy][x], 255 * white) << x << "," << dy;
+      }
+    }
+  }
+}
+
 // Black pixels (column, row from the top) of 10 x 3 and 10 x 9 pictures packed
 // down each column and along each band, whichever colour entry 0 is.
 TEST(Pack, ColumnAndBandOrderWhateverThePalette) {

@@ -61,6 +61,11 @@ TEST(BmpReader, RefusesDamagedAndUnsupportedFiles) {
     EXPECT_STREQ(BmpErrorName(ReadBmp(file.data(), file.size(), image)), BmpErrorName(error));
     EXPECT_TRUE(image.width == 0 && image.pixels.empty());
   }
+  // An odd literal run ends at its last pixel: its padding byte is no pixel.
+  BmpImage image;
+  const Bytes odd = rle({0, 3, 1, 0, 1, 1, 0, 1}, 5, 1);
+  ASSERT_EQ(ReadBmp(odd.data(), odd.size(), image), None);
+  EXPECT_EQ(Bytes(image.pixels.begin(), image.pixels.begin() + 5), (Bytes{1, 0, 1, 0, 0}));
 }
 
 const std::string kSuite = BRINDLE_TESTDATA_DIR "/bmpsuite/";
@@ -160,6 +165,8 @@ TEST_F(PictureDecoder, PicturesGiveTheRowsWorkedOutByHandOrAreRefused) {
   const Bytes jpeg{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   ASSERT_GT(jpeg.size(), 200u);
   auto cut = [](const Bytes& b, std::size_t n) { return Bytes(b.begin(), b.end() - long(n)); };
+  Bytes noMap = Changed(kGif, 10, {0});  // no colour table at all
+  noMap.erase(noMap.begin() + 13, noMap.begin() + 19);
   using enum DecodeStatus;
   const std::tuple<Bytes, DecodeStatus, int, int, Bytes> cases[] = {
       // 16 bits: 129 -> 1, 128 -> 0, 65535 -> 255; alpha 32896 -> 128, over white 127.
@@ -185,6 +192,9 @@ TEST_F(PictureDecoder, PicturesGiveTheRowsWorkedOutByHandOrAreRefused) {
       {BuildPng({513, 1, 8, 0}), TooLarge, 513, 1, {}},
       {cut(jpeg, jpeg.size() / 2), Refused, 0, 0, {}}, {cut(kGif, 3), Refused, 0, 0, {}},
       {Changed(kGif, 28, {3}), Refused, 0, 0, {}},    // frame beyond the screen
+      {Changed(kGif, 30, {2}), Refused, 0, 0, {}},    // frame below it
+      {Changed(kGif, 32, {0}), Refused, 0, 0, {}}, {Changed(kGif, 34, {0}), Refused, 0, 0, {}},
+      {noMap, Refused, 0, 0, {}},
       {Changed(kGif, 39, {0x1C}), Refused, 0, 0, {}},  // indices 3, 0: beyond the colours
       {Changed(Bytes(kGif.begin(), kGif.begin() + 20), 19, {0x3B}), Refused, 0, 0, {}},  // no frame
       {Changed(kGif, 8, {0, 0}), Refused, 0, 0, {}},
