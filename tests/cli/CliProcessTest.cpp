@@ -217,10 +217,17 @@ TEST_F(CliProcess, ConvertWritesOnlyItsOutput) {
   test::BackgroundProcess upload({kCli, "upload", "--ip", "127.0.0.1", "--tcp-port",
                                   stuck.PortText(), "--halftone", "diffusion",
                                   kSamples + "gray-cafe.bmp"}, env);
-  for (int i = 0; i < 100 && fs::is_empty(tmp.path()); ++i) {
+  // Stopped once its private folder holds the diffusion's TempTe.bmp.
+  const auto adjusted = [&] {
+    for (const auto& d : fs::directory_iterator(tmp.path())) {
+      return fs::exists(d.path() / "TempTe.bmp");
+    }
+    return false;
+  };
+  for (int i = 0; i < 100 && !adjusted(); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  ASSERT_FALSE(fs::is_empty(tmp.path()));
+  ASSERT_TRUE(adjusted());
   upload.Stop();
   EXPECT_TRUE(fs::is_empty(tmp.path()));
 }

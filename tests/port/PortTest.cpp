@@ -30,7 +30,8 @@ TEST(DeviceDirectory, MapsPortNamesUnderItsRoot) {
   const std::pair<const char*, const char*> names[] = {
       {"COM1", "/d/ttyS0"}, {"COM255", "/d/ttyS254"}, {"LPT2", "/d/lp1"}, {"COM0", ""},
       {"COM01", ""},        {"COM256", ""},           {"COM", ""},        {"COM1x", ""},
-      {"com1", ""},         {"LPT0", ""},             {"LPT1 ", ""},
+      {"com1", ""},         {"LPT0", ""},             {"LPT1 ", ""},        {"COM1:", ""},
+      {"COM19", "/d/ttyS18"},
   };
   for (auto [name, path] : names) {
     EXPECT_EQ(name[0] == 'L' ? dev.ParallelPath(name) : dev.SerialPath(name), path) << name;
@@ -143,6 +144,10 @@ TEST(SerialPort, OpensExclusivelyAndWritesAndReadsWithinBounds) {
   pty.Send({'A', 0x00, 'B'});
   took(0.25, 10, 60, 2, [&] { return port.ReadSerial(buf, sizeof buf); });
   EXPECT_EQ(Bytes(buf, buf + 3), (Bytes{'A', 'B', 0}));
+  pty.Send({0x00, 'C', 'D', 'E', 'F'});  // the dropped 0x00 leaves room for 'E' only
+  EXPECT_EQ(port.ReadSerial(buf, 3), 3);
+  EXPECT_EQ(Bytes(buf, buf + 4), (Bytes{'C', 'D', 'E', 0}));
+  EXPECT_EQ(port.ReadSerial(buf, 3), 1);
   took(0.25, 100, 140, 0, [&] { return port.ReadSerial(buf, sizeof buf); });
   port.Close();
   ASSERT_EQ(other.OpenSerialPort("COM3", 3, 0, 0, 0, 0), 0);
