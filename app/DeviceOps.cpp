@@ -16,7 +16,8 @@ void CMainDlg::OnUpload() {
   const std::string list = LogoPathList();
   const auto mode = static_cast<std::int16_t>(halftoneMode_);
   const int result =
-      p.IsTcp() ? uploadCtrl_.RunUploadTcp(p.deviceIndex, p.ipAddress, p.tcpPort, list, mode, level_)
+      p.IsTcp()
+          ? uploadCtrl_.RunUploadTcp(p.deviceIndex, p.ipAddress, p.tcpPort, list, mode, level_)
                 : uploadCtrl_.RunUpload(p.deviceIndex, p.portName, p.baudCode, p.dataBitsIndex,
                                         p.parityIndex, p.stopBitsIndex, p.handshakeIndex, list,
                                         mode, level_);

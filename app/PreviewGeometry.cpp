@@ -9,7 +9,8 @@ Size PreviewDrawnSize(int width, int height) {
   // The factors are the doubles nearest 1/270 and 1/230; dividing by the
   // scale (rather than multiplying by the target) keeps the exact results
   // the window has always drawn.
-  const double scale = width > height ? width * 0.003703703703703704 : height * 0.004347826086956522;
+  const double scale =
+      width > height ? width * 0.003703703703703704 : height * 0.004347826086956522;
   return {static_cast<int>(width / scale), static_cast<int>(height / scale)};
 }
 

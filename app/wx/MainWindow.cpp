@@ -134,7 +134,9 @@ wxListCtrl* MainWindow::ListView() const {
   return static_cast<wxListCtrl*>(FindWindow(id::kLogoList));
 }
 
-wxSlider* MainWindow::Slider() const { return static_cast<wxSlider*>(FindWindow(id::kLevelSlider)); }
+wxSlider* MainWindow::Slider() const {
+  return static_cast<wxSlider*>(FindWindow(id::kLevelSlider));
+}
 
 void MainWindow::ListAppend(int id, const std::string& text) {
   if (auto* c = wxDynamicCast(Control(id), wxChoice)) c->Append(wxString::FromUTF8(text));

@@ -52,7 +52,8 @@ std::vector<std::uint8_t> Picture(int width, int height) {
 class InTempDir {
  public:
   InTempDir() : previous_(std::filesystem::current_path()) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "brindle-bench-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "brindle-bench-XXXXXX").string();
     if (::mkdtemp(pattern.data()) != nullptr) {
       dir_ = pattern;
       std::filesystem::current_path(dir_);

@@ -65,7 +65,10 @@ void BM_RefreshConverted(benchmark::State& state) {
   }
   std::remove(source.c_str());
 }
-BENCHMARK(BM_RefreshConverted)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK(BM_RefreshConverted)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
 
 }  // namespace
 

@@ -25,7 +25,9 @@ std::string ExplainOpenFailure(const PortError& error, const std::string& portNa
   const std::string device = error.device.empty() ? portName : error.device;
   switch (error.code) {
     case 0:
-      if (portName == "USB") return "no USB printer found (none of usb/lp0 ... usb/lp15 could be opened)";
+      if (portName == "USB") {
+        return "no USB printer found (none of usb/lp0 ... usb/lp15 could be opened)";
+      }
       return "";
     case EACCES:
     case EPERM: {

@@ -54,7 +54,8 @@ std::string Describe(const Command& c) {
         out = c.mnemonic;
         break;
       }
-      out = "unknown " + Bytes(c.length) + ": " + HexBytes(c.data) + (c.length > c.data.size() ? " ..." : "");
+      out = "unknown " + Bytes(c.length) + ": " + HexBytes(c.data) +
+            (c.length > c.data.size() ? " ..." : "");
       break;
     default:
       out = c.mnemonic + Params(c.params);

@@ -71,11 +71,13 @@ std::vector<int> Output::Numbered(const std::string& prefix) const {
   while (const dirent* entry = ::readdir(dir.get())) {
     const std::string name = entry->d_name;
     const std::string suffix = ".png";
-    if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+    if (name.size() <= prefix.size() + suffix.size() ||
+        name.compare(0, prefix.size(), prefix) != 0 ||
         name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
       continue;
     }
-    const std::string digits = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+    const std::string digits =
+        name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
     if (digits.size() > 9 || !std::all_of(digits.begin(), digits.end(),
                                           [](unsigned char ch) { return std::isdigit(ch); })) {
       continue;

@@ -182,7 +182,9 @@ int RunSerial(Context& ctx) {
   for (;;) {
     Fd master;
     std::string path, error;
-    if (!OpenPty(master, path)) return Fail(std::string("pseudo-terminal: ") + std::strerror(errno));
+    if (!OpenPty(master, path)) {
+      return Fail(std::string("pseudo-terminal: ") + std::strerror(errno));
+    }
     std::printf("serial on %s\n", path.c_str());
     if (!link.empty()) {
       if (!MakeLink(link, path, error)) return Fail(error);

@@ -137,7 +137,9 @@ void Session::WriteLogoIfChanged() {
   if (!logoChanged_) return;
   logoChanged_ = false;
   output_.WriteLogo(printer_.Logo());
-  if (store_ && !store_->SaveLogo(printer_.Logo())) output_.Log("NV store: could not save Dot logo");
+  if (store_ && !store_->SaveLogo(printer_.Logo())) {
+    output_.Log("NV store: could not save Dot logo");
+  }
 }
 
 std::string Summary(int number, const std::string& peer, const SessionStats& s,
