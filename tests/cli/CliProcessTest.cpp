@@ -176,6 +176,8 @@ TEST_F(CliProcess, FailuresAreExplained) {
        "paper out (7E)\nmodel: no answer\ntype: no answer\nfirmware: no answer\n", "", 4},
       {{kCli, "status", "--json", "--ip", "127.0.0.1", "--tcp-port", silent.port}, 3,
        "{\"answered\": false, \"offLine\": null", ""},
+      {{kCli, "status", "--port", "COM2"}, 1, "",
+       kCommError + "\n" + dir.File("ttyS1") + ": no such port on this computer\n"},
       {{"/bin/sh", "-c", "mkdir g && cd g && rmdir ../g && exec \"$0\" convert \"$1\"", kCli,
         kSamples + "gray-cafe.bmp"},
        73, "", "./Temp.bmp: cannot write the picture (No such file or directory)\n"},
