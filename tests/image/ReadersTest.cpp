@@ -189,7 +189,8 @@ TEST_F(PictureDecoder, PicturesGiveTheRowsWorkedOutByHandOrAreRefused) {
       {BuildPng({2, 1, 8, 3, {1, 2, 3}, {}, {0, 1}}), Refused, 0, 0, {}},  // index beyond PLTE
       {BuildPng({65536, 1, 8, 0}), Refused, 0, 0, {}},
       {BuildPng({30000, 30000, 8, 0}), TooLarge, 30000, 30000, {}},
-      {BuildPng({513, 1, 8, 0}), TooLarge, 513, 1, {}},
+      {BuildPng({512, 1, 8, 0, {}, {}, std::vector<unsigned>(512, 0)}), Ok, 512, 1, Bytes(1536)},
+      {BuildPng({513, 1, 8, 0}), TooLarge, 513, 1, {}},  // a dot beyond the edge
       {cut(jpeg, jpeg.size() / 2), Refused, 0, 0, {}}, {cut(kGif, 3), Refused, 0, 0, {}},
       {Changed(kGif, 28, {3}), Refused, 0, 0, {}},    // frame beyond the screen
       {Changed(kGif, 30, {2}), Refused, 0, 0, {}},    // frame below it
