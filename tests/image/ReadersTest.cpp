@@ -219,6 +219,19 @@ TEST_F(PictureDecoder, PicturesGiveTheRowsWorkedOutByHandOrAreRefused) {
   }
 }
 
+// The first bytes decide a picture's kind, whatever its name; info prints its name.
+TEST(PictureFormat, FirstBytesDecideTheKind) {
+  const std::pair<std::string, const char*> cases[] = {
+      {"BM", "bmp"}, {"\x89PNG\r\n\x1A\n", "png"}, {"\xFF\xD8\xFF", "jpeg"},
+      {"GIF87a", "gif"}, {"GIF89a", "gif"}, {"GIF88a", "-"}, {"\x89PNG\r\n\x1A", "-"},
+      {"\xFF\xD8", "-"}, {"B", "-"}, {"", "-"},
+  };
+  for (const auto& [head, name] : cases) {
+    const auto* data = reinterpret_cast<const std::uint8_t*>(head.data());
+    EXPECT_STREQ(PictureFormatName(SniffPictureFormat(data, head.size())), name) << head;
+  }
+}
+
 // The first of .BMP .ICO .JPG .JPEG .GIF found past the start; MulDiv's rounding.
 TEST(PictureKind, FirstListedTextFoundAfterTheStartDecides) {
   using enum PictureKindValue;
