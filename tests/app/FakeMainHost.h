@@ -43,7 +43,8 @@ struct FakeMainHost : IMainHost, Logger {
   void SliderSetPos(int pos) override { sliderPos = pos; }
   int SliderPos() override { return sliderPos; }
   int SliderMax() override { return sliderMax; }
-  bool ChooseLogoFile(const string&, string& path, string& name) override {
+  bool ChooseLogoFile(const string& filters, string& path, string& name) override {
+    filter = filters;
     Log("dialog");
     if (chosen.empty()) return false;
     path = chosen.front();
@@ -86,6 +87,7 @@ struct FakeMainHost : IMainHost, Logger {
   std::vector<Strings> rows;
   int mark = -1, sliderMax = 0, sliderPos = 0;
   std::deque<string> chosen;
+  string filter;  // the open-file dialog's last filter text
   std::map<string, Size> sizes;
   string picture[2];
   FakeMessageBox messages;

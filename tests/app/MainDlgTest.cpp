@@ -85,8 +85,12 @@ TEST_F(AppTest, AddingAndRefusingLogos) {
 }
 
 // A cancelled dialog adds nothing; after 255 logos "Open file" shows no dialog.
+// The dialog offers every logo picture kind first, then BMP files alone.
 TEST_F(AppTest, TheListHoldsUpTo255Logos) {
   dlg.OnOpenFile();
+  EXPECT_EQ(host.filter,
+            "Logo pictures (*.bmp;*.png;*.jpg;*.jpeg;*.gif)|*.bmp;*.BMP;*.png;*.PNG;*.jpg;*.JPG;"
+            "*.jpeg;*.JPEG;*.gif;*.GIF|Bitmap Images (*.bmp)|*.bmp;*.BMP");
   for (int i = 0; i < 255; ++i) Open("l.bmp", 8, 8);
   EXPECT_TRUE(host.messages.shown.empty());
   dlg.OnOpenFile();
