@@ -6,16 +6,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bin=${1:-$root/build}/bin
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-samples=("$root"/res/samples/mono-shop.bmp "$root"/res/samples/gray-cafe.bmp
-         "$root"/res/samples/colour-fruit.bmp)
+# shellcheck source=scripts/printers.sh
+source "$root/scripts/printers.sh"
 
 rss() { awk '/^VmRSS/ {print $2}' "/proc/$1/status"; }
 fds() { ls "/proc/$1/fd" | wc -l; }
@@ -41,14 +33,12 @@ soak() {
   fi
 }
 
-"$bin/brindle-printer" --port 0 --out "$work/tcp" >"$work/tcp.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do grep -q listening "$work/tcp.log" && break; sleep 0.1; done
+start_printer "$work/tcp.log" --port 0 --out "$work/tcp"
+wait_printer "$work/tcp.log" listening
 port=$(sed -n 's/^listening on 127.0.0.1://p' "$work/tcp.log")
 soak TCP "${pids[0]}" 200 --ip 127.0.0.1 --tcp-port "$port"
 
 mkdir -p "$work/devs"
-"$bin/brindle-printer" --link "$work/devs/ttyS0" --out "$work/pty" >"$work/pty.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do grep -q linked "$work/pty.log" && break; sleep 0.1; done
+start_printer "$work/pty.log" --link "$work/devs/ttyS0" --out "$work/pty"
+wait_printer "$work/pty.log" linked
 BRINDLE_DEVICE_DIR=$work/devs soak "pseudo-terminal" "${pids[1]}" 50 --port COM1 --baud 115200

@@ -7,26 +7,15 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 bin=${1:-$root/build}/bin
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+# shellcheck source=scripts/printers.sh
+source "$root/scripts/printers.sh"
 
+for i in $(seq 100); do start_printer "$work/p$i.log" --port 0 --out "$work/out$i"; done
 for i in $(seq 100); do
-  "$bin/brindle-printer" --port 0 --out "$work/out$i" >"$work/p$i.log" 2>&1 &
-  pids+=($!)
-done
-for i in $(seq 100); do
-  for _ in $(seq 50); do grep -q listening "$work/p$i.log" && break; sleep 0.1; done
+  wait_printer "$work/p$i.log" listening
   sed -n 's/^listening on //p' "$work/p$i.log" >>"$work/printers.txt"
 done
 
-samples=("$root"/res/samples/mono-shop.bmp "$root"/res/samples/gray-cafe.bmp
-         "$root"/res/samples/colour-fruit.bmp)
 first=$(head -n 1 "$work/printers.txt")
 start=$(date +%s.%N)
 (cd "$work" && "$bin/brindle-cli" upload --quiet --ip "${first%:*}" --tcp-port "${first#*:}" \
